@@ -1,0 +1,58 @@
+#include "controller/chopwrightcontroller.h"
+#include "entry/cids.h"
+#include "processor/chopwright.h"
+
+#include "public.sdk/source/main/pluginfactory.h"
+
+#include <mutex>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+const PFactoryInfo& factoryInfo ()
+{
+	static const PFactoryInfo info ("Quillmarsh", "https://www.quillmarsh.com",
+	                                "mailto:support@quillmarsh.com", PFactoryInfo::kUnicode);
+	return info;
+}
+
+const PClassInfoW& processorClass ()
+{
+	static const PClassInfoW info (kChopwrightProcessorUID.toTUID (), PClassInfo::kManyInstances,
+	                               kVstAudioEffectClass, STR16 ("Chopwright"), kDistributable, "Fx",
+	                               STR16 (""), STR16 (CHOPWRIGHT_VERSION_STR),
+	                               STR16 (CHOPWRIGHT_SDK_VERSION_STR));
+	return info;
+}
+
+const PClassInfoW& controllerClass ()
+{
+	static const PClassInfoW info (kChopwrightControllerUID.toTUID (), PClassInfo::kManyInstances,
+	                               kVstComponentControllerClass, STR16 ("ChopwrightController"), 0,
+	                               "", STR16 (""), STR16 (CHOPWRIGHT_VERSION_STR),
+	                               STR16 (CHOPWRIGHT_SDK_VERSION_STR));
+	return info;
+}
+
+std::mutex factoryMutex;
+
+} // namespace
+
+// The one factory of the module: built on first use, shared (counted) afterwards, built anew
+// after the last reference has gone.
+SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory ()
+{
+	std::lock_guard<std::mutex> lock (factoryMutex);
+	if (gPluginFactory)
+	{
+		gPluginFactory->addRef ();
+		return gPluginFactory;
+	}
+	auto* factory = new CPluginFactory (factoryInfo ());
+	factory->registerClass (&processorClass (), Chopwright::createInstance);
+	factory->registerClass (&controllerClass (), ChopwrightController::createInstance);
+	gPluginFactory = factory;
+	return factory;
+}

@@ -1,0 +1,301 @@
+#include "sliceengine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace chopwright {
+
+namespace {
+
+// Slice numbers by weight. The last entry is reached only when rand() returns one of its
+// 64 largest values, which round up to 2^31 in single precision.
+constexpr int32_t kFourSliceTable[9] = {0, 0, 1, 1, 1, 2, 2, 3, 3};
+constexpr int32_t kEightSliceTable[21] = {0, 0, 1, 2, 2, 2, 2, 3, 3, 4, 4,
+                                          4, 5, 5, 6, 6, 6, 6, 6, 7, 7};
+
+// Sample positions beyond this are not trusted from a host (they would overflow the
+// 64-bit sample arithmetic).
+constexpr double kMaxSamplePosition = 4611686018427387904.0; // 2^62
+
+template <typename Sample>
+void copyChannels (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+                   int32_t numSamples)
+{
+	for (int32_t i = 0; i < numSamples; ++i)
+	{
+		const Sample left = inLeft[i];
+		const Sample right = inRight[i];
+		outLeft[i] = left;
+		outRight[i] = right;
+	}
+}
+
+} // namespace
+
+SliceEngine::SliceEngine () = default;
+
+void SliceEngine::prepare (int32_t sampleRate)
+{
+	gate.setSampleRate (sampleRate);
+	gate.setReleaseMs (15.0);
+	sliceRamp.setSampleRate (sampleRate);
+	sliceRamp.setLengthMs (12.0);
+	breakOnRamp.setSampleRate (sampleRate);
+	breakOnRamp.setLengthMs (20.0);
+	breakOffRamp.setSampleRate (sampleRate);
+	breakOffRamp.setLengthMs (20.0);
+	sliceSizeRamp.setSampleRate (sampleRate);
+	sliceSizeRamp.setLengthMs (15.0);
+
+	for (auto* buffers : {record, snapshot})
+		for (int channel = 0; channel < 2; ++channel)
+			if (!buffers[channel])
+				buffers[channel].reset (new float[kBufferCapacity]());
+}
+
+void SliceEngine::releaseBuffers ()
+{
+	for (auto* buffers : {record, snapshot})
+		for (int channel = 0; channel < 2; ++channel)
+			buffers[channel].reset ();
+}
+
+bool SliceEngine::updateTransport (double sampleRate, double tempo, double quarterNotes,
+                                   bool isPlaying)
+{
+	// A host without a usable tempo or rate is treated like a host without a transport.
+	if (!(tempo > 0.0 && tempo <= 1.0e9 && sampleRate > 0.0 && sampleRate <= 1.0e9))
+		return false;
+
+	// The bar length follows the previous block's tempo.
+	barLength = static_cast<uint64_t> (samplesPerBeat * 4.0);
+
+	if (!(quarterNotes >= 0.0))
+		return false;
+	const double newSamplesPerBeat = sampleRate * 60.0 / tempo;
+	if (!(newSamplesPerBeat * 4.0 < kMaxSamplePosition &&
+	      newSamplesPerBeat * quarterNotes < kMaxSamplePosition))
+		return false;
+
+	samplesPerBeat = newSamplesPerBeat;
+	projectTimeMusic = quarterNotes;
+	playing = isPlaying;
+	return true;
+}
+
+void SliceEngine::setDivision (int32_t newDivision)
+{
+	if (newDivision == division)
+		return;
+	division = newDivision;
+
+	const auto sliceLength = static_cast<int32_t> (static_cast<uint32_t> (barLength / division));
+	if (sliceLength <= 0)
+		return;
+	slicePos = samplesSinceBar % sliceLength;
+	sliceSizeRamp.restart ();
+}
+
+void SliceEngine::takeSnapshot ()
+{
+	constexpr uint64_t capacity = kBufferCapacity;
+	while (barLength >= capacity - 1)
+		barLength /= 2;
+
+	const auto length = static_cast<int64_t> (barLength);
+	int64_t end = recordPos - 1;
+	if (end < 0)
+		end = capacity;
+
+	for (int channel = 0; channel < 2; ++channel)
+	{
+		const float* source = record[channel].get ();
+		float* target = snapshot[channel].get ();
+		if (end >= length)
+		{
+			std::copy (source + end - length, source + end, target);
+		}
+		else
+		{
+			const int64_t wrapped = length - end;
+			std::copy (source + capacity - wrapped, source + capacity, target);
+			std::copy (source, source + end, target + wrapped);
+		}
+	}
+}
+
+int32_t SliceEngine::chooseSlice (int randomValue, int32_t division)
+{
+	// Single-precision products with the exact factors 15/2^31, 20/2^31 and 8/2^31.
+	const auto r = static_cast<float> (randomValue);
+	if (division == 16)
+		return static_cast<int32_t> (r * (15.0f * 0x1p-31f));
+	if (division == 8)
+		return kEightSliceTable[static_cast<int32_t> (r * (20.0f * 0x1p-31f))];
+	return kFourSliceTable[static_cast<int32_t> (r * (8.0f * 0x1p-31f))];
+}
+
+void SliceEngine::startSlice (int32_t sliceLength)
+{
+	direction = 1;
+	dryPass = false;
+	slicePos -= sliceLength;
+
+	sliceOffset = chooseSlice (std::rand (), division) * sliceLength;
+
+	if (std::rand () % 10 == 0)
+	{
+		sliceOffset += sliceLength;
+		direction = -1;
+	}
+	// The live input only replaces slices that start in the first half of the bar.
+	if ((std::rand () & 3) == 0 && static_cast<uint64_t> (samplesSinceBar) < barLength / 2)
+		dryPass = true;
+
+	sliceRamp.captureTail (static_cast<float> (lastOut[0]), static_cast<float> (lastOut[1]));
+	sliceRamp.restart ();
+}
+
+template <typename Sample>
+void SliceEngine::runBreak (Sample& left, Sample& right, Sample dryLeft, Sample dryRight,
+                            int32_t sliceLength)
+{
+	if (slicePos >= sliceLength)
+		startSlice (sliceLength);
+	if (slicePos < 0)
+		slicePos += sliceLength;
+
+	int64_t index = static_cast<int64_t> (direction) * slicePos + sliceOffset;
+	if (index < 0)
+		index += sliceLength;
+	// After a large tempo change the slice position can outrun the new slice length;
+	// wrap such a read back into the snapshot.
+	if (index < 0 || index >= kBufferCapacity)
+		index = ((index % kBufferCapacity) + kBufferCapacity) % kBufferCapacity;
+
+	if (dryPass)
+	{
+		left = dryLeft;
+		right = dryRight;
+	}
+	else
+	{
+		left = snapshot[0][index];
+		right = snapshot[1][index];
+	}
+
+	const double g = gate.gain (slicePos, sliceLength, gateSize, samplesPerBeat);
+	left = static_cast<Sample> (left * g);
+	right = static_cast<Sample> (right * g);
+
+	if (sliceRamp.isRunning ())
+		sliceRamp.mixFromCapture (left, right);
+	if (breakOnRamp.isRunning ())
+		breakOnRamp.mixFromDry (left, right, dryLeft, dryRight);
+	if (sliceSizeRamp.isRunning ())
+		sliceSizeRamp.mixFromDry (left, right, dryLeft, dryRight);
+
+	lastOut[0] = left;
+	lastOut[1] = right;
+	++slicePos;
+}
+
+template <typename Sample>
+SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sample* inRight,
+                                               Sample* outLeft, Sample* outRight,
+                                               int32_t numSamples)
+{
+	const int32_t sliceLength = static_cast<int32_t> (static_cast<uint32_t> (barLength)) / division;
+
+	if (!playing)
+	{
+		copyChannels (inLeft, inRight, outLeft, outRight, numSamples);
+		return BlockResult::stopped;
+	}
+	if (barLength == 0 || sliceLength < 1 || !hasBuffers ())
+	{
+		copyChannels (inLeft, inRight, outLeft, outRight, numSamples);
+		return BlockResult::passedThrough;
+	}
+	if (numSamples < 1)
+		return BlockResult::processed;
+
+	// Bar starts use the bar length as the block began.
+	const uint64_t bar = barLength;
+	const auto blockStart = static_cast<int64_t> (samplesPerBeat * projectTimeMusic);
+	uint64_t barPhase = static_cast<uint64_t> (blockStart) % bar;
+	float* recordL = record[0].get ();
+	float* recordR = record[1].get ();
+
+	// Pending changes are taken by the first sample of the block.
+	bool turnOn = breakOnPending.exchange (false, std::memory_order_acquire);
+	bool turnOff = breakOffPending.exchange (false, std::memory_order_acquire);
+
+	for (int32_t i = 0; i < numSamples; ++i)
+	{
+		const int64_t t = blockStart + i;
+		const Sample dryLeft = inLeft[i];
+		const Sample dryRight = inRight[i];
+
+		if (barPhase == 0)
+		{
+			samplesSinceBar = 0;
+			takeSnapshot ();
+		}
+		if (++barPhase == bar)
+			barPhase = 0;
+
+		if (recordPos >= kBufferCapacity)
+			recordPos = 0;
+		recordL[recordPos] = static_cast<float> (dryLeft);
+		recordR[recordPos] = static_cast<float> (dryRight);
+		++recordPos;
+
+		if (turnOn)
+		{
+			turnOn = false;
+			breakActive = true;
+			slicePos = static_cast<int32_t> (t % sliceLength);
+			breakOnRamp.restart ();
+		}
+		if (turnOff)
+		{
+			turnOff = false;
+			breakActive = false;
+			breakOffRamp.captureTail (static_cast<float> (lastOut[0]), static_cast<float> (lastOut[1]));
+			breakOffRamp.restart ();
+		}
+
+		Sample left = dryLeft;
+		Sample right = dryRight;
+		if (breakActive)
+		{
+			runBreak (left, right, dryLeft, dryRight, sliceLength);
+		}
+		else if (breakOffRamp.isRunning ())
+		{
+			// The fade out of a break is computed in single precision in both forms.
+			float fadeLeft = static_cast<float> (left);
+			float fadeRight = static_cast<float> (right);
+			breakOffRamp.mixFromCapture (fadeLeft, fadeRight);
+			left = fadeLeft;
+			right = fadeRight;
+		}
+
+		outLeft[i] = left;
+		outRight[i] = right;
+
+		// Saturates rather than wraps when a host never reaches a bar start.
+		if (samplesSinceBar < INT32_MAX)
+			++samplesSinceBar;
+	}
+	return BlockResult::processed;
+}
+
+template SliceEngine::BlockResult SliceEngine::process<float> (const float*, const float*, float*,
+                                                               float*, int32_t);
+template SliceEngine::BlockResult SliceEngine::process<double> (const double*, const double*,
+                                                                double*, double*, int32_t);
+
+} // namespace chopwright

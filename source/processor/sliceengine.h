@@ -1,0 +1,117 @@
+#pragma once
+
+#include "faderamp.h"
+#include "gateenvelope.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace chopwright {
+
+// The per-sample heart of the effect. It records the input into a long ring, copies the bar
+// that has just ended into a snapshot at every bar start of the host's grid and, while the
+// break is on, plays random slices of that snapshot: now and then reversed or replaced by the
+// live input, gated, and joined by short crossfades. With the break off the input passes.
+//
+// Plain C++ on purpose: it takes samples, the transport and parameter values, so it can be
+// tested and measured without a host.
+class SliceEngine
+{
+public:
+	static constexpr int32_t kBufferCapacity = 1 << 23; // frames per recording/snapshot channel
+
+	enum class BlockResult
+	{
+		processed,    // the engine ran; the output goes to the scope
+		stopped,      // transport stopped: input copied to output
+		passedThrough // no usable grid (slice or bar length 0): input copied, nothing touched
+	};
+
+	SliceEngine ();
+
+	// Activation. Builds the ramp and gate tables for the sample rate and, the first time,
+	// allocates the recording and snapshot buffers (they survive later activations).
+	void prepare (int32_t sampleRate);
+	void releaseBuffers ();
+	bool hasBuffers () const { return record[0] != nullptr; }
+
+	// Takes the transport of a block: the bar length from the previous block's tempo, then
+	// samples per beat, position and play state. False: pass the block through untouched.
+	bool updateTransport (double sampleRate, double tempo, double quarterNotes, bool isPlaying);
+
+	// Break changes are taken at the next processed sample. Safe from any thread.
+	void requestBreak (bool on) { (on ? breakOnPending : breakOffPending).store (true, std::memory_order_release); }
+
+	// Switches to 4, 8 or 16 slices per bar, keeping the slice grid aligned with the bar and
+	// crossfading from the dry input into the slices.
+	void setDivision (int32_t newDivision);
+	void setGateSize (float value) { gateSize = value; }
+
+	// One block. Left and right may point to the same buffer (mono); input may be output.
+	template <typename Sample>
+	BlockResult process (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
+	                     Sample* outRight, int32_t numSamples);
+
+	// The slice number for a value of rand() with 4, 8 or 16 slices per bar (fixed weights).
+	static int32_t chooseSlice (int randomValue, int32_t division);
+
+	// Read-outs for tests and diagnostics.
+	int32_t getDivision () const { return division; }
+	uint64_t getBarLength () const { return barLength; }
+	double getSamplesPerBeat () const { return samplesPerBeat; }
+	bool isPlaying () const { return playing; }
+	bool isBreakActive () const { return breakActive; }
+	int32_t getSlicePos () const { return slicePos; }
+	int32_t getSliceOffset () const { return sliceOffset; }
+	int32_t getDirection () const { return direction; }
+	bool isDryPass () const { return dryPass; }
+	int32_t getSamplesSinceBar () const { return samplesSinceBar; }
+	int32_t getRecordPos () const { return recordPos; }
+	float snapshotLeft (int32_t i) const { return snapshot[0][i]; }
+	float snapshotRight (int32_t i) const { return snapshot[1][i]; }
+	float recordedLeft (int32_t i) const { return record[0][i]; }
+
+private:
+	template <typename Sample>
+	void runBreak (Sample& left, Sample& right, Sample dryLeft, Sample dryRight, int32_t sliceLength);
+	void startSlice (int32_t sliceLength);
+	void takeSnapshot ();
+
+	// Transport
+	double samplesPerBeat {22050.0};
+	double projectTimeMusic {0.0};
+	uint64_t barLength {88200};
+	bool playing {false};
+
+	// Slice state
+	int32_t division {4};
+	int32_t slicePos {0};
+	int32_t sliceOffset {0};
+	int32_t direction {1};
+	bool dryPass {false};
+	int32_t samplesSinceBar {0};
+	bool breakActive {false};
+	float gateSize {1.0f};
+	double lastOut[2] {0.0, 0.0};
+	std::atomic<bool> breakOnPending {false};
+	std::atomic<bool> breakOffPending {false};
+
+	// Recording ring and last-bar snapshot
+	std::unique_ptr<float[]> record[2];
+	std::unique_ptr<float[]> snapshot[2];
+	int32_t recordPos {0};
+
+	GateEnvelope gate;
+	FadeRamp sliceRamp;
+	FadeRamp breakOnRamp;
+	FadeRamp breakOffRamp;
+	FadeRamp sliceSizeRamp;
+};
+
+extern template SliceEngine::BlockResult SliceEngine::process<float> (const float*, const float*, float*,
+                                                                      float*, int32_t);
+extern template SliceEngine::BlockResult SliceEngine::process<double> (const double*, const double*,
+                                                                       double*, double*, int32_t);
+
+} // namespace chopwright
