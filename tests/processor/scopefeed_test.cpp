@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -69,9 +70,11 @@ TEST (ScopeFeed, ProducerAndConsumerRunConcurrently)
 {
 	ScopeFeed feed;
 	std::atomic<bool> done {false};
+	std::atomic<int64_t> delivered {0};
 	std::thread producer ([&] {
 		std::vector<float> block (64);
-		for (int n = 0; n < 20000; ++n)
+		// Runs until the consumer has seen plenty, whatever the scheduling.
+		for (int n = 0; n < 2000000 && delivered < 200000; ++n)
 		{
 			for (size_t i = 0; i < block.size (); ++i)
 				block[i] = static_cast<float> ((n + static_cast<int> (i)) % 100) / 127.0f;
@@ -79,22 +82,26 @@ TEST (ScopeFeed, ProducerAndConsumerRunConcurrently)
 				feed.writeStopped (64);
 			else
 				feed.writeBlock (block.data (), block.data (), 64);
+			if (n % 16 == 0)
+				std::this_thread::yield ();
 		}
 		done = true;
 	});
 	std::array<int8_t, ScopeFeed::kRingSize> out {};
-	int64_t delivered = 0;
-	int drains = 0;
-	while (!done || drains < 2)
+	while (!done)
 	{
 		const int32_t count = feed.drain (out.data ());
 		ASSERT_GE (count, -1);
 		ASSERT_LT (count, ScopeFeed::kRingSize);
 		for (int32_t i = 0; i < count; ++i)
+		{
+			// Every byte is one the producer wrote: 0 .. 99, never a torn or stale value.
 			ASSERT_GE (out[static_cast<size_t> (i)], 0);
-		delivered += count > 0 ? count : 0;
-		++drains;
+			ASSERT_LE (out[static_cast<size_t> (i)], 99);
+		}
+		if (count > 0)
+			delivered += count;
 	}
 	producer.join ();
-	EXPECT_GT (delivered, 0);
+	EXPECT_GT (delivered.load (), 0);
 }
