@@ -2,6 +2,7 @@
 #include "entry/cids.h"
 #include "processor/chopwright.h"
 
+#include "base/source/updatehandler.h"
 #include "public.sdk/source/main/pluginfactory.h"
 
 #include <mutex>
@@ -50,6 +51,10 @@ SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory ()
 		gPluginFactory->addRef ();
 		return gPluginFactory;
 	}
+	// The SDK's update handler is a lazily created singleton whose creation is not thread-safe;
+	// controllers made on several threads at once (scanners do that) would race to create it.
+	UpdateHandler::instance ();
+
 	auto* factory = new CPluginFactory (factoryInfo ());
 	factory->registerClass (&processorClass (), Chopwright::createInstance);
 	factory->registerClass (&controllerClass (), ChopwrightController::createInstance);

@@ -127,11 +127,17 @@ tresult PLUGIN_API Chopwright::initialize (FUnknown* context)
 		return result;
 	addAudioInput (STR16 ("Stereo In"), SpeakerArr::kStereo);
 	addAudioOutput (STR16 ("Stereo Out"), SpeakerArr::kStereo);
+	// A host context that brings its run loop drives the scope timer at once; otherwise the
+	// timer waits for one (an open editor offers its frame's).
+	offeredRunLoop = offerRunLoop (context);
 	return kResultOk;
 }
 
 tresult PLUGIN_API Chopwright::terminate ()
 {
+	if (offeredRunLoop)
+		withdrawRunLoop (hostContext);
+	offeredRunLoop = false;
 	engine.releaseBuffers ();
 	return AudioEffect::terminate ();
 }

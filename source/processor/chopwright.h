@@ -64,6 +64,7 @@ private:
 	chopwright::SliceEngine engine;
 	chopwright::ScopeFeed scope;
 	IPtr<Timer> scopeTimer;
+	bool offeredRunLoop {false};
 };
 
 } // namespace Vst

@@ -1,0 +1,15 @@
+// Where the module's own binary lives, found from the loaded library itself.
+#pragma once
+
+#include <string>
+
+namespace Steinberg {
+
+// For a library at ".../NAME.vst3/Contents/<arch>-linux/NAME.so" the bundle folder
+// ".../NAME.vst3"; otherwise the folder holding the library. Empty if it cannot be found.
+std::string getModuleBundlePath ();
+
+// getModuleBundlePath () + "/Contents/Resources" (empty when the bundle path is).
+std::string getModuleResourcesPath ();
+
+} // namespace Steinberg
