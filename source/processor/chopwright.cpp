@@ -238,6 +238,11 @@ void Chopwright::applyParameter (ParamID id, ParamValue value)
 void Chopwright::applySliceSize (ParamValue value)
 {
 	sliceSizeValue = toStoredFloat (value);
+	updateDivision (value);
+}
+
+void Chopwright::updateDivision (ParamValue value)
+{
 	const double k = std::trunc (value * 2.0);
 	if (k == 0.0)
 		engine.setDivision (4);
@@ -262,7 +267,7 @@ bool Chopwright::readTransport (const ProcessData& data)
 tresult PLUGIN_API Chopwright::process (ProcessData& data)
 {
 	if (sliceSizeLoaded.exchange (false, std::memory_order_acquire))
-		applySliceSize (loadedSliceSize.load (std::memory_order_relaxed));
+		updateDivision (loadedSliceSize.load (std::memory_order_relaxed));
 
 	if (IParameterChanges* changes = data.inputParameterChanges)
 	{

@@ -49,6 +49,8 @@ public:
 
 private:
 	bool readTransport (const ProcessData& data);
+	// 4, 8 or 16 slices for a SliceSize value; values beyond the three choices change nothing.
+	void updateDivision (ParamValue value);
 	void resetBusesToStereo ();
 
 	// Stored values, written on the audio thread by parameter changes and on the main thread
