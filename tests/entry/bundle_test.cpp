@@ -230,12 +230,49 @@ TEST (Bundle, BypassSurvivesAComponentStateRoundTrip)
 	const std::vector<char> saved = instance.componentState ();
 	ASSERT_EQ (saved.size (), 22u);
 
-	// Restored into a fresh instance the way hosts do: processor, then controller.
+	// The host's automation reached the controller too.
+	instance.controller ()->setParamNormalized (4, 1.0);
+	auto controllerState = owned (new MemoryStream);
+	ASSERT_EQ (instance.controller ()->getState (controllerState), kResultOk);
+	EXPECT_EQ (controllerState->getSize (), 16);
+
+	// Restored into a fresh instance the way hosts do: processor setState, controller
+	// setComponentState, then the controller's own setState.
 	hosting::PluginInstance restored (module, kProcessorId, &context);
 	restored.setComponentState (saved);
+	controllerState->seek (0, IBStream::kIBSeekSet, nullptr);
+	ASSERT_EQ (restored.controller ()->setState (controllerState), kResultOk);
 	EXPECT_EQ (restored.controller ()->getParamNormalized (4), 1.0);
 	EXPECT_EQ (restored.controller ()->getParamNormalized (2), 0.25);
 	EXPECT_EQ (restored.componentState (), saved);
+
+	// Restoring twice, and after the host set every parameter, gives the same.
+	restored.controller ()->setParamNormalized (4, 0.0);
+	restored.setComponentState (saved);
+	restored.setComponentState (saved);
+	EXPECT_EQ (restored.controller ()->getParamNormalized (4), 1.0);
+	EXPECT_EQ (restored.componentState (), saved);
+}
+
+TEST (Bundle, LevelMessagesReachTheControllerThroughTheHostsProxy)
+{
+	auto module = loadBundle ();
+	hosting::RunLoop runLoop;
+	hosting::HostContext context (&runLoop);
+	hosting::PluginInstance instance (module, kProcessorId, &context);
+	instance.activate ({});
+	hosting::BlockProcessor blocks (instance);
+	hosting::Transport transport;
+	const int before = instance.messagesToController ();
+	int64 position = 0;
+	for (int tick = 0; tick < 5; ++tick)
+	{
+		blocks.process (441, transport, position);
+		position += 441;
+		runLoop.advance (10);
+	}
+	EXPECT_EQ (instance.messagesToController () - before, 5) << "one message every 10 ms";
+	instance.deactivate ();
 }
 
 TEST (Bundle, ScannersMayCreateInstancesFromSeveralThreads)

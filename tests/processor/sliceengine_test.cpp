@@ -274,6 +274,22 @@ TEST (SliceEngine, BreakOnAndOffWhileStoppedEndsAtOnceWithAFadeFromLastOutput)
 	rig.run (1);
 	EXPECT_EQ (rig.outL[0], rig.inL[0]);
 	EXPECT_EQ (rig.engine.getSlicePos (), static_cast<int32_t> ((rig.position - 1) % 22050 + 1));
+
+	// Off: the 20 ms fade starts from the last output of the break.
+	rig.run (500);
+	const float lastLeft = rig.outL.back ();
+	const float lastRight = rig.outR.back ();
+	rig.engine.requestBreak (false);
+	rig.run (1000);
+	EXPECT_EQ (rig.outL[0], lastLeft);
+	EXPECT_EQ (rig.outR[0], lastRight);
+	EXPECT_EQ (rig.outL[900], rig.inL[900]);
+	// Off again while off restarts that fade from the same last output.
+	rig.engine.requestBreak (false);
+	rig.run (10);
+	EXPECT_FALSE (rig.engine.isBreakActive ());
+	EXPECT_EQ (rig.outL[0], lastLeft);
+	EXPECT_NE (rig.outL[5], rig.inL[5]);
 }
 
 TEST (SliceEngine, WithoutMusicalPositionEveryBlockStartsABar)
