@@ -7,6 +7,9 @@ packages=(
   juce-modules-source-data      # the VST 3 SDK subset (pluginterfaces, base, public.sdk)
   libsndfile1-dev               # audio files for chopwright-render
   libgtest-dev libgmock-dev libbenchmark-dev
+  libcairo2-dev libx11-dev      # the view library: drawing, PNG, X11 windows
+  fonts-dejavu-core             # its text font
+  xvfb libxtst-dev              # the window tests: a virtual X server, XTest input
 )
 
 missing=()
