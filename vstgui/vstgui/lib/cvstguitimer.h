@@ -1,0 +1,43 @@
+#pragma once
+
+#include "vstguibase.h"
+
+#include <functional>
+#include <memory>
+
+namespace VSTGUI {
+
+namespace X11 { class Timer; }
+
+// Calls its target's notify (this, kMsgTimer), or a function, every fireTime milliseconds while
+// running. Runs on the run loop given to X11::RunLoop::init (waiting until one is there).
+class CVSTGUITimer : public CBaseObject
+{
+public:
+	using CallbackFunc = std::function<void (CVSTGUITimer*)>;
+
+	CVSTGUITimer (CBaseObject* timerObject, uint32_t fireTime = 100, bool doStart = false);
+	CVSTGUITimer (const CallbackFunc& callback, uint32_t fireTime = 100, bool doStart = true);
+	~CVSTGUITimer () noexcept override;
+
+	virtual bool start ();
+	virtual bool stop ();
+	bool isRunning () const { return platformTimer != nullptr; }
+	// Restarts a running timer with the new period.
+	virtual bool setFireTime (uint32_t newFireTime);
+	uint32_t getFireTime () const { return fireTime; }
+
+	// The message a target receives.
+	static IdStringPtr kMsgTimer;
+
+	// Called by the platform timer.
+	void fire ();
+
+private:
+	uint32_t fireTime;
+	CBaseObject* timerObject {nullptr};
+	CallbackFunc callbackFunc;
+	std::unique_ptr<X11::Timer> platformTimer;
+};
+
+} // namespace VSTGUI
