@@ -1,6 +1,8 @@
 // Cost of the slice engine per stereo frame at 48 kHz, 120 BPM (96,000-sample bars).
 #include "processor/sliceengine.h"
 
+#include "hosting/transport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -12,16 +14,9 @@ using chopwright::SliceEngine;
 namespace {
 
 constexpr double kRate = 48000.0;
-constexpr double kSamplesPerBeat = 24000.0;
 constexpr int64_t kBar = 96000;
 
-double quarterNotesAt (int64_t t)
-{
-	double q = static_cast<double> (t) / kSamplesPerBeat;
-	while (static_cast<int64_t> (kSamplesPerBeat * q) < t)
-		q = std::nextafter (q, 1e300);
-	return q;
-}
+double quarterNotesAt (int64_t t) { return hosting::Transport {kRate, 120.0}.beatsAt (t); }
 
 template <typename Sample>
 struct Setup

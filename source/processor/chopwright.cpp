@@ -82,13 +82,7 @@ void runBlock (chopwright::SliceEngine& engine, chopwright::ScopeFeed& scope, bo
 	if (!engineMayRun)
 	{
 		// No usable transport: plain pass-through, nothing of the engine or the scope moves.
-		for (int32 i = 0; i < numSamples; ++i)
-		{
-			const Sample left = inLeft[i];
-			const Sample right = inRight[i];
-			outLeft[i] = left;
-			outRight[i] = right;
-		}
+		chopwright::SliceEngine::passThrough (inLeft, inRight, outLeft, outRight, numSamples);
 		return;
 	}
 
@@ -321,15 +315,11 @@ tresult PLUGIN_API Chopwright::setState (IBStream* state)
 	if (!streamer.readInt64 (version) || version != 1)
 		return kResultFalse;
 
-	// Each field applies as soon as it is read; a NaN field is skipped.
+	// Each field applies as soon as it is read; a NaN field is skipped (as in applyParameter).
 	float value = 0.0f;
 	if (!streamer.readFloat (value))
 		return kResultFalse;
-	if (!std::isnan (value))
-	{
-		breakValue = value;
-		engine.requestBreak (value > 0.5);
-	}
+	applyParameter (kBreakId, value);
 
 	if (!streamer.readFloat (value))
 		return kResultFalse;
@@ -343,8 +333,7 @@ tresult PLUGIN_API Chopwright::setState (IBStream* state)
 
 	if (!streamer.readFloat (value))
 		return kResultFalse;
-	if (!std::isnan (value))
-		gateSizeValue = value;
+	applyParameter (kGateSizeId, value);
 
 	bool bypassed = false;
 	if (!streamer.readBool (bypassed))

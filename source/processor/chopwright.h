@@ -40,7 +40,7 @@ public:
 	void onTimer (Timer* timer) SMTG_OVERRIDE;
 	void sendScope ();
 
-	// Audio thread.
+	// Audio thread. Break, GateSize and Bypass touch only atomics, so setState may apply them too.
 	void applyParameter (ParamID id, ParamValue value);
 	void applySliceSize (ParamValue value);
 

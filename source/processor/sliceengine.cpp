@@ -18,19 +18,6 @@ constexpr int32_t kEightSliceTable[21] = {0, 0, 1, 2, 2, 2, 2, 3, 3, 4, 4,
 // 64-bit sample arithmetic).
 constexpr double kMaxSamplePosition = 4611686018427387904.0; // 2^62
 
-template <typename Sample>
-void copyChannels (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
-                   int32_t numSamples)
-{
-	for (int32_t i = 0; i < numSamples; ++i)
-	{
-		const Sample left = inLeft[i];
-		const Sample right = inRight[i];
-		outLeft[i] = left;
-		outRight[i] = right;
-	}
-}
-
 } // namespace
 
 SliceEngine::SliceEngine () = default;
@@ -210,12 +197,12 @@ SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sampl
 
 	if (!playing)
 	{
-		copyChannels (inLeft, inRight, outLeft, outRight, numSamples);
+		passThrough (inLeft, inRight, outLeft, outRight, numSamples);
 		return BlockResult::stopped;
 	}
 	if (barLength == 0 || sliceLength < 1 || !hasBuffers ())
 	{
-		copyChannels (inLeft, inRight, outLeft, outRight, numSamples);
+		passThrough (inLeft, inRight, outLeft, outRight, numSamples);
 		return BlockResult::passedThrough;
 	}
 	if (numSamples < 1)

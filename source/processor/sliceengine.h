@@ -56,6 +56,20 @@ public:
 	// The slice number for a value of rand() with 4, 8 or 16 slices per bar (fixed weights).
 	static int32_t chooseSlice (int randomValue, int32_t division);
 
+	// Left to left, right to right; safe when a buffer is both input and output.
+	template <typename Sample>
+	static void passThrough (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
+	                         Sample* outRight, int32_t numSamples)
+	{
+		for (int32_t i = 0; i < numSamples; ++i)
+		{
+			const Sample left = inLeft[i];
+			const Sample right = inRight[i];
+			outLeft[i] = left;
+			outRight[i] = right;
+		}
+	}
+
 	// Read-outs for tests and diagnostics.
 	int32_t getDivision () const { return division; }
 	uint64_t getBarLength () const { return barLength; }

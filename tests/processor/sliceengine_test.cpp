@@ -1,5 +1,7 @@
 #include "processor/sliceengine.h"
 
+#include "hosting/transport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,13 +18,10 @@ namespace {
 // first 2^20 samples), right = −left.
 float inputAt (int64_t t) { return static_cast<float> (t % (1 << 20)) * 0x1p-20f; }
 
-// The position in quarter notes whose product with samplesPerBeat truncates to exactly t.
-double quarterNotesAt (int64_t t, double samplesPerBeat)
+// The position in quarter notes whose product with samples per beat truncates to exactly t.
+double quarterNotesAt (int64_t t, double rate, double tempo)
 {
-	double q = static_cast<double> (t) / samplesPerBeat;
-	while (static_cast<int64_t> (samplesPerBeat * q) < t)
-		q = std::nextafter (q, 1e300);
-	return q;
+	return hosting::Transport {rate, tempo}.beatsAt (t);
 }
 
 // Drives an engine like a host: a transport that advances while it plays.
@@ -52,8 +51,7 @@ struct Rig
 			inL[static_cast<size_t> (i)] = inputAt (position + i);
 			inR[static_cast<size_t> (i)] = -inputAt (position + i);
 		}
-		const double spb = rate * 60.0 / tempo;
-		EXPECT_TRUE (engine.updateTransport (rate, tempo, quarterNotesAt (position, spb), playing));
+		EXPECT_TRUE (engine.updateTransport (rate, tempo, quarterNotesAt (position, rate, tempo), playing));
 		const Result result = engine.process (inL.data (), inR.data (), outL.data (), outR.data (), n);
 		if (playing)
 			position += n;
@@ -324,7 +322,7 @@ TEST (SliceEngine, MonoBufferMatchesIdenticalStereoChannels)
 				rig.engine.requestBreak (true);
 			for (size_t i = 0; i < 512; ++i)
 				bufferL[i] = bufferR[i] = std::sin (0.01f * static_cast<float> (start + static_cast<int64_t> (i)));
-			rig.engine.updateTransport (44100.0, 120.0, quarterNotesAt (start, 22050.0), true);
+			rig.engine.updateTransport (44100.0, 120.0, quarterNotesAt (start, 44100.0, 120.0), true);
 			float* right = shared ? bufferL.data () : bufferR.data ();
 			rig.engine.process (bufferL.data (), right, bufferL.data (), right, 512);
 			rig.outL.insert (rig.outL.end (), bufferL.begin (), bufferL.end ());
