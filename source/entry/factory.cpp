@@ -19,21 +19,21 @@ const PFactoryInfo& factoryInfo ()
 	return info;
 }
 
-const PClassInfoW& processorClass ()
+// The extended class records, in ASCII: every query form answers for them (hosts enumerate
+// with getClassInfo and skip a class whose answer fails), getClassInfoUnicode by conversion.
+const PClassInfo2& processorClass ()
 {
-	static const PClassInfoW info (kChopwrightProcessorUID.toTUID (), PClassInfo::kManyInstances,
-	                               kVstAudioEffectClass, STR16 ("Chopwright"), kDistributable, "Fx",
-	                               STR16 (""), STR16 (CHOPWRIGHT_VERSION_STR),
-	                               STR16 (CHOPWRIGHT_SDK_VERSION_STR));
+	static const PClassInfo2 info (kChopwrightProcessorUID.toTUID (), PClassInfo::kManyInstances,
+	                               kVstAudioEffectClass, "Chopwright", kDistributable, "Fx", "",
+	                               CHOPWRIGHT_VERSION_STR, CHOPWRIGHT_SDK_VERSION_STR);
 	return info;
 }
 
-const PClassInfoW& controllerClass ()
+const PClassInfo2& controllerClass ()
 {
-	static const PClassInfoW info (kChopwrightControllerUID.toTUID (), PClassInfo::kManyInstances,
-	                               kVstComponentControllerClass, STR16 ("ChopwrightController"), 0,
-	                               "", STR16 (""), STR16 (CHOPWRIGHT_VERSION_STR),
-	                               STR16 (CHOPWRIGHT_SDK_VERSION_STR));
+	static const PClassInfo2 info (kChopwrightControllerUID.toTUID (), PClassInfo::kManyInstances,
+	                               kVstComponentControllerClass, "ChopwrightController", 0, "", "",
+	                               CHOPWRIGHT_VERSION_STR, CHOPWRIGHT_SDK_VERSION_STR);
 	return info;
 }
 

@@ -57,6 +57,25 @@ TEST (Bundle, AnnouncesTwoClassesAndTheFactory)
 		EXPECT_EQ (c.vendor, "");
 	}
 
+	// Hosts enumerate with the version 1 query and skip a class it fails for; every form
+	// must answer every class alike.
+	FUnknownPtr<IPluginFactory2> factory2 (module->factory ());
+	FUnknownPtr<IPluginFactory3> factory3 (module->factory ());
+	ASSERT_TRUE (factory2 && factory3);
+	for (int32 i = 0; i < 2; ++i)
+	{
+		PClassInfo info;
+		PClassInfo2 info2;
+		PClassInfoW infoW;
+		ASSERT_EQ (module->factory ()->getClassInfo (i, &info), kResultOk) << i;
+		ASSERT_EQ (factory2->getClassInfo2 (i, &info2), kResultOk) << i;
+		ASSERT_EQ (factory3->getClassInfoUnicode (i, &infoW), kResultOk) << i;
+		EXPECT_STREQ (info.category, classes[static_cast<size_t> (i)].category.c_str ());
+		EXPECT_STREQ (info.name, info2.name);
+		EXPECT_EQ (hosting::toUtf8 (infoW.name), info.name);
+		EXPECT_STREQ (info2.subCategories, classes[static_cast<size_t> (i)].subCategories.c_str ());
+	}
+
 	// An unknown class or interface gives nothing.
 	void* obj = reinterpret_cast<void*> (1);
 	EXPECT_NE (module->factory ()->createInstance (kControllerId.data (), IAudioProcessor::iid, &obj), kResultOk);
