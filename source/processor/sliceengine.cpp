@@ -127,7 +127,6 @@ void SliceEngine::startSlice (int32_t sliceLength)
 {
 	direction = 1;
 	dryPass = false;
-	slicePos -= sliceLength;
 
 	sliceOffset = chooseSlice (std::rand (), division) * sliceLength;
 
@@ -144,12 +143,40 @@ void SliceEngine::startSlice (int32_t sliceLength)
 	sliceRamp.restart ();
 }
 
+void SliceEngine::switchBreak (bool on, int64_t t, int32_t sliceLength)
+{
+	if (on == breakActive)
+		return;
+	breakActive = on;
+	if (on)
+	{
+		slicePos = static_cast<int32_t> (t % sliceLength);
+		breakOnRamp.restart ();
+	}
+	else
+	{
+		breakOffRamp.captureTail (static_cast<float> (lastOut[0]), static_cast<float> (lastOut[1]));
+		breakOffRamp.restart ();
+	}
+}
+
 template <typename Sample>
 void SliceEngine::runBreak (Sample& left, Sample& right, Sample dryLeft, Sample dryRight,
-                            int32_t sliceLength)
+                            int32_t sliceLength, bool atBarStart)
 {
 	if (slicePos >= sliceLength)
+	{
+		slicePos -= sliceLength;
 		startSlice (sliceLength);
+	}
+	else if (atBarStart && slicePos > 0)
+	{
+		// The snapshot changes here: a slice still playing would jump, and a grid counted in
+		// whole slices would drift against the bar whenever the bar is not a whole number of
+		// slices. A new slice starts on the bar instead, covered by the slice crossfade.
+		slicePos = 0;
+		startSlice (sliceLength);
+	}
 	if (slicePos < 0)
 		slicePos += sliceLength;
 
@@ -215,17 +242,18 @@ SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sampl
 	float* recordL = record[0].get ();
 	float* recordR = record[1].get ();
 
-	// Pending changes are taken by the first sample of the block.
-	bool turnOn = breakOnPending.exchange (false, std::memory_order_acquire);
-	bool turnOff = breakOffPending.exchange (false, std::memory_order_acquire);
+	// A pending change is taken by the first sample of the block.
+	const int8_t request = breakRequest.exchange (kNoRequest, std::memory_order_acquire);
+	if (request != kNoRequest)
+		switchBreak (request == kRequestOn, blockStart, sliceLength);
 
 	for (int32_t i = 0; i < numSamples; ++i)
 	{
-		const int64_t t = blockStart + i;
 		const Sample dryLeft = inLeft[i];
 		const Sample dryRight = inRight[i];
 
-		if (barPhase == 0)
+		const bool atBarStart = barPhase == 0;
+		if (atBarStart)
 		{
 			samplesSinceBar = 0;
 			takeSnapshot ();
@@ -239,26 +267,11 @@ SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sampl
 		recordR[recordPos] = static_cast<float> (dryRight);
 		++recordPos;
 
-		if (turnOn)
-		{
-			turnOn = false;
-			breakActive = true;
-			slicePos = static_cast<int32_t> (t % sliceLength);
-			breakOnRamp.restart ();
-		}
-		if (turnOff)
-		{
-			turnOff = false;
-			breakActive = false;
-			breakOffRamp.captureTail (static_cast<float> (lastOut[0]), static_cast<float> (lastOut[1]));
-			breakOffRamp.restart ();
-		}
-
 		Sample left = dryLeft;
 		Sample right = dryRight;
 		if (breakActive)
 		{
-			runBreak (left, right, dryLeft, dryRight, sliceLength);
+			runBreak (left, right, dryLeft, dryRight, sliceLength, atBarStart);
 		}
 		else if (breakOffRamp.isRunning ())
 		{

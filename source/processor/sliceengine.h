@@ -40,8 +40,13 @@ public:
 	// samples per beat, position and play state. False: pass the block through untouched.
 	bool updateTransport (double sampleRate, double tempo, double quarterNotes, bool isPlaying);
 
-	// Break changes are taken at the next processed sample. Safe from any thread.
-	void requestBreak (bool on) { (on ? breakOnPending : breakOffPending).store (true, std::memory_order_release); }
+	// Break changes are taken at the next processed sample, where the last value received
+	// counts and a value that matches the break's state changes nothing (hosts resend
+	// unchanged values). Safe from any thread.
+	void requestBreak (bool on)
+	{
+		breakRequest.store (on ? kRequestOn : kRequestOff, std::memory_order_release);
+	}
 
 	// Switches to 4, 8 or 16 slices per bar, keeping the slice grid aligned with the bar and
 	// crossfading from the dry input into the slices.
@@ -88,8 +93,10 @@ public:
 
 private:
 	template <typename Sample>
-	void runBreak (Sample& left, Sample& right, Sample dryLeft, Sample dryRight, int32_t sliceLength);
+	void runBreak (Sample& left, Sample& right, Sample dryLeft, Sample dryRight, int32_t sliceLength,
+	               bool atBarStart);
 	void startSlice (int32_t sliceLength);
+	void switchBreak (bool on, int64_t t, int32_t sliceLength);
 	void takeSnapshot ();
 
 	// Transport
@@ -108,8 +115,13 @@ private:
 	bool breakActive {false};
 	float gateSize {1.0f};
 	double lastOut[2] {0.0, 0.0};
-	std::atomic<bool> breakOnPending {false};
-	std::atomic<bool> breakOffPending {false};
+	enum : int8_t
+	{
+		kNoRequest = -1,
+		kRequestOff = 0,
+		kRequestOn = 1
+	};
+	std::atomic<int8_t> breakRequest {kNoRequest};
 
 	// Recording ring and last-bar snapshot
 	std::unique_ptr<float[]> record[2];

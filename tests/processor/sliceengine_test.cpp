@@ -32,6 +32,7 @@ struct Rig
 	double rate {44100.0};
 	double tempo {120.0};
 	int64_t position {0};
+	float (*signal) (int64_t) = inputAt; // left input at t; right is its negative
 	std::vector<Sample> inL, inR, outL, outR;
 
 	explicit Rig (int32_t sampleRate = 44100)
@@ -48,8 +49,8 @@ struct Rig
 		outR.assign (static_cast<size_t> (n), Sample (-9));
 		for (int32_t i = 0; i < n; ++i)
 		{
-			inL[static_cast<size_t> (i)] = inputAt (position + i);
-			inR[static_cast<size_t> (i)] = -inputAt (position + i);
+			inL[static_cast<size_t> (i)] = signal (position + i);
+			inR[static_cast<size_t> (i)] = -signal (position + i);
 		}
 		EXPECT_TRUE (engine.updateTransport (rate, tempo, quarterNotesAt (position, rate, tempo), playing));
 		const Result result = engine.process (inL.data (), inR.data (), outL.data (), outR.data (), n);
@@ -232,62 +233,117 @@ TEST (SliceEngine, OnlySlicesInTheFirstHalfOfTheBarPlayTheLiveInput)
 {
 	Rig<float> rig;
 	rig.engine.setDivision (16);
-	const int32_t L = 5512;
+	const int32_t L = 5512; // 16 slices and 8 samples a bar
 	std::srand (3);
 	rig.runTo (88200);
 	rig.engine.requestBreak (true);
 	int dryFirstHalf = 0;
-	// Break on at a bar start aligns the slices to multiples of L on the timeline.
-	for (int64_t boundary = 17 * L; boundary < 12 * 88200; boundary += L)
-	{
-		rig.runTo (boundary + 1);
-		const int32_t sinceBar = rig.engine.getSamplesSinceBar () - 1;
-		if (sinceBar >= 44100)
-			EXPECT_FALSE (rig.engine.isDryPass ()) << "slice at " << boundary;
-		else if (rig.engine.isDryPass ())
-			++dryFirstHalf;
-	}
+	for (int64_t bar = 2; bar < 12; ++bar)
+		for (int64_t slice = 0; slice <= 16; ++slice)
+		{
+			rig.runTo (bar * 88200 + slice * L + 1);
+			ASSERT_EQ (rig.engine.getSlicePos (), 1) << "a slice starts " << slice * L << " into the bar";
+			if (slice * L >= 44100)
+				EXPECT_FALSE (rig.engine.isDryPass ()) << "slice " << slice << " of bar " << bar;
+			else if (rig.engine.isDryPass ())
+				++dryFirstHalf;
+		}
 	EXPECT_GT (dryFirstHalf, 0) << "one slice in four of the first half lets the input through";
 }
 
-TEST (SliceEngine, BreakOnAndOffWhileStoppedEndsAtOnceWithAFadeFromLastOutput)
+TEST (SliceEngine, TheLastBreakValueReceivedWins)
 {
 	Rig<float> rig;
 	rig.runTo (1000);
+	// On then off while stopped: the break stays off and nothing fades.
 	rig.engine.requestBreak (true);
 	rig.engine.requestBreak (false);
 	rig.run (64, false);
 	rig.run (1000);
 	EXPECT_FALSE (rig.engine.isBreakActive ());
-	// The tail of the last break output (0, none played yet) fades into the input over 20 ms.
-	EXPECT_EQ (rig.outL[0], 0.0f);
-	const double w = std::sqrt (100 * (1.0 / 882));
-	EXPECT_EQ (rig.outL[100], static_cast<float> (0.0 * (1.0 - w) + rig.inL[100] * w));
-	EXPECT_EQ (rig.outL[881], rig.inL[881]);
+	EXPECT_EQ (rig.outL, rig.inL);
 
-	// On again while on re-aligns the slice position and restarts the fade from dry.
+	// Off then on: the break starts at the first played sample, fading in from the dry input.
+	rig.engine.requestBreak (false);
 	rig.engine.requestBreak (true);
-	rig.run (10);
-	rig.engine.requestBreak (true);
-	rig.run (1);
+	rig.run (64, false);
+	rig.run (500);
+	EXPECT_TRUE (rig.engine.isBreakActive ());
 	EXPECT_EQ (rig.outL[0], rig.inL[0]);
-	EXPECT_EQ (rig.engine.getSlicePos (), static_cast<int32_t> ((rig.position - 1) % 22050 + 1));
 
 	// Off: the 20 ms fade starts from the last output of the break.
-	rig.run (500);
 	const float lastLeft = rig.outL.back ();
 	const float lastRight = rig.outR.back ();
 	rig.engine.requestBreak (false);
 	rig.run (1000);
 	EXPECT_EQ (rig.outL[0], lastLeft);
 	EXPECT_EQ (rig.outR[0], lastRight);
+	EXPECT_NE (rig.outL[100], rig.inL[100]);
 	EXPECT_EQ (rig.outL[900], rig.inL[900]);
-	// Off again while off restarts that fade from the same last output.
-	rig.engine.requestBreak (false);
-	rig.run (10);
-	EXPECT_FALSE (rig.engine.isBreakActive ());
-	EXPECT_EQ (rig.outL[0], lastLeft);
-	EXPECT_NE (rig.outL[5], rig.inL[5]);
+}
+
+TEST (SliceEngine, RepeatedBreakValuesChangeNothing)
+{
+	// One engine hears each change once, the other hears the current value before every
+	// block as well, as some hosts send it; both must play the same.
+	Rig<float> once, repeated;
+	int changedBlocks = 0;
+	for (unsigned block = 0; block < 500; ++block)
+	{
+		const bool on = block >= 100 && block < 300;
+		if (block == 100 || block == 300)
+			once.engine.requestBreak (on);
+		repeated.engine.requestBreak (on);
+		std::srand (block);
+		once.run (512);
+		std::srand (block);
+		repeated.run (512);
+		ASSERT_EQ (repeated.outL, once.outL) << "block " << block;
+		ASSERT_EQ (repeated.outR, once.outR) << "block " << block;
+		changedBlocks += repeated.outL != repeated.inL;
+	}
+	EXPECT_GT (changedBlocks, 150) << "the break played";
+	EXPECT_EQ (repeated.outL, repeated.inL) << "off again long after the break";
+}
+
+TEST (SliceEngine, BarStartsInsideASliceStartANewSlice)
+{
+	// 128 BPM at 44.1 kHz: 82,687 samples a bar, quarter-beat slices of 5,167, so each bar
+	// ends 15 samples into a seventeenth slice.
+	Rig<float> rig;
+	rig.tempo = 128.0;
+	rig.signal = [] (int64_t t) { return static_cast<float> (0.5 * std::sin (static_cast<double> (t) * 4.7e-5)); };
+	rig.engine.setDivision (16);
+	const int64_t bar = 82687;
+	const int32_t L = 5167;
+	rig.runTo (bar + 1000);
+	rig.engine.requestBreak (true);
+
+	// Every jump into the snapshot is covered by a square-root crossfade, whose largest step
+	// is the first: sqrt (1/529) of a jump of at most 1 (the 12 ms slice fade at 44.1 kHz),
+	// plus the fall of the captured tail, 1/529 of it per sample.
+	double largestStep = 0.0;
+	float previous = rig.outL.back ();
+	auto playTo = [&] (int64_t end) {
+		while (rig.position < end)
+		{
+			rig.run (static_cast<int32_t> (std::min<int64_t> (441, end - rig.position)));
+			for (float sample : rig.outL)
+			{
+				largestStep = std::max (largestStep, std::fabs (static_cast<double> (sample) - previous));
+				previous = sample;
+			}
+		}
+	};
+	std::srand (5);
+	for (int64_t barStart = 2 * bar; barStart <= 98 * bar; barStart += bar)
+	{
+		playTo (barStart + 1);
+		EXPECT_EQ (rig.engine.getSlicePos (), 1) << "a slice starts on bar " << barStart / bar;
+		playTo (barStart + 5 * L + 1);
+		EXPECT_EQ (rig.engine.getSlicePos (), 1) << "the grid follows the bar " << barStart / bar;
+	}
+	EXPECT_LE (largestStep, std::sqrt (1.0 / 529) + 1.0 / 529);
 }
 
 TEST (SliceEngine, WithoutMusicalPositionEveryBlockStartsABar)

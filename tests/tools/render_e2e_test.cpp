@@ -74,6 +74,13 @@ TEST_F(ChopwrightRender, BreakChangesTheSoundFromItsPosition)
     EXPECT_GT(changed, input.samples.size() / 10) << "Break on must rearrange the audio";
 }
 
+TEST_F(ChopwrightRender, BreakOffSentAgainGivesTheInputBack)
+{
+    const auto result = render({"--break", "off", "--at", "2bar:break=off", "--at", "3.5beat:break=off", "loop.wav", "out.wav"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(readAudioFile(folder / "out.wav").audio.samples, readAudioFile(folder / "loop.wav").audio.samples);
+}
+
 TEST_F(ChopwrightRender, BreakStartsOnTheExactSampleOfItsPosition)
 {
     // 133 BPM: 19894.736... samples per beat, so the bar line is not a whole sample.
