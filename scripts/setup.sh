@@ -10,6 +10,8 @@ packages=(
   libcairo2-dev libx11-dev      # the view library: drawing, PNG, X11 windows
   fonts-dejavu-core             # its text font
   xvfb libxtst-dev              # the window tests: a virtual X server, XTest input
+  ardour                        # real-host tests: Ardour's VST 3 scanner and headless sessions
+  juce-modules-source           # real-host tests: a console host on JUCE's VST 3 hosting
 )
 
 missing=()

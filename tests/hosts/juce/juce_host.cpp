@@ -1,0 +1,362 @@
+// A console host on JUCE's VST 3 hosting: it scans the built bundle, creates the plug-in and
+// plays a generated signal through it with a running transport, the way JUCE-based Linux hosts
+// and plug-in validators do. Usage: chopwright_juce_host PATH/Chopwright.vst3
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iostream>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+constexpr double kSampleRate = 48000.0;
+constexpr int kBlockSize = 512;
+constexpr int kChannels = 2;
+constexpr double kTempo = 120.0;
+constexpr int kSamplesPerBeat = 24000; // 48 kHz at 120 BPM
+constexpr int kSamplesPerBar = 4 * kSamplesPerBeat;
+constexpr int kBars = 6;
+constexpr float kInputPeak = 0.5f;
+
+// Bar numbers count from 1, as a DAW shows them.
+constexpr int barStart (int bar) { return (bar - 1) * kSamplesPerBar; }
+
+struct Failure : std::runtime_error
+{
+    using std::runtime_error::runtime_error;
+};
+
+void check (bool condition, const juce::String& message)
+{
+    if (! condition)
+        throw Failure (message.toStdString());
+}
+
+void checkEqual (const juce::String& actual, const juce::String& expected, const juce::String& what)
+{
+    check (actual == expected, what + " is \"" + actual + "\", expected \"" + expected + "\"");
+}
+
+void checkEqual (int actual, int expected, const juce::String& what)
+{
+    check (actual == expected, what + " is " + juce::String (actual) + ", expected " + juce::String (expected));
+}
+
+// jassert in JUCE's hosting code reports host/plug-in disagreements; with JUCE_LOG_ASSERTIONS
+// they reach this logger, and any of them fails the test.
+class AssertionLog final : public juce::Logger
+{
+public:
+    AssertionLog() { juce::Logger::setCurrentLogger (this); }
+    ~AssertionLog() override { juce::Logger::setCurrentLogger (nullptr); }
+
+    void logMessage (const juce::String& message) override
+    {
+        std::cerr << message << '\n';
+        if (message.startsWith ("JUCE Assertion failure"))
+            failures.add (message);
+    }
+
+    juce::StringArray failures;
+};
+
+// A transport that plays from 0 at 120 BPM in 4/4; the host moves it to each block's start.
+class Transport final : public juce::AudioPlayHead
+{
+public:
+    void moveTo (int64_t sample) { position = sample; }
+
+    juce::Optional<PositionInfo> getPosition() const override
+    {
+        const double quarterNotes = (double) position / kSamplesPerBeat;
+        PositionInfo info;
+        info.setTimeInSamples (position);
+        info.setTimeInSeconds ((double) position / kSampleRate);
+        info.setBpm (kTempo);
+        info.setTimeSignature (TimeSignature { 4, 4 });
+        info.setPpqPosition (quarterNotes);
+        info.setPpqPositionOfLastBarStart (std::floor (quarterNotes / 4.0) * 4.0);
+        info.setIsPlaying (true);
+        return info;
+    }
+
+private:
+    int64_t position = 0;
+};
+
+//==============================================================================
+std::unique_ptr<juce::PluginDescription> scanBundle (juce::VST3PluginFormat& format, const juce::String& bundle)
+{
+    juce::OwnedArray<juce::PluginDescription> found;
+    format.findAllTypesForFile (found, bundle);
+    checkEqual (found.size(), 1, "number of plug-ins JUCE finds in " + bundle);
+
+    const auto& d = *found[0];
+    checkEqual (d.name, "Chopwright", "plug-in name");
+    checkEqual (d.manufacturerName, "Quillmarsh", "vendor");
+    checkEqual (d.version, "1.3.0.1", "version");
+    checkEqual (d.pluginFormatName, "VST3", "format");
+    check (d.category.contains ("Fx"), "category \"" + d.category + "\" does not contain Fx");
+    check (! d.isInstrument, "JUCE takes the effect for an instrument");
+    checkEqual (d.numInputChannels, 2, "input channels");
+    checkEqual (d.numOutputChannels, 2, "output channels");
+
+    std::cout << "scan: " << d.name << " by " << d.manufacturerName << ", " << d.category << ", "
+              << d.version << ", " << d.numInputChannels << " in / " << d.numOutputChannels << " out\n";
+    return std::make_unique<juce::PluginDescription> (d);
+}
+
+std::unique_ptr<juce::AudioPluginInstance> createPlugin (juce::VST3PluginFormat& format,
+                                                         const juce::PluginDescription& description)
+{
+    juce::String error;
+    auto plugin = format.createInstanceFromDescription (description, kSampleRate, kBlockSize, error);
+    check (plugin != nullptr, "JUCE could not create the plug-in: " + error);
+    return plugin;
+}
+
+void checkLayout (juce::AudioPluginInstance& plugin)
+{
+    checkEqual (plugin.getBusCount (true), 1, "input buses");
+    checkEqual (plugin.getBusCount (false), 1, "output buses");
+    const auto layout = plugin.getBusesLayout();
+    check (layout.getMainInputChannelSet() == juce::AudioChannelSet::stereo(),
+           "main input is " + layout.getMainInputChannelSet().getDescription() + ", not stereo");
+    check (layout.getMainOutputChannelSet() == juce::AudioChannelSet::stereo(),
+           "main output is " + layout.getMainOutputChannelSet().getDescription() + ", not stereo");
+    checkEqual (plugin.getLatencySamples(), 0, "latency");
+}
+
+juce::AudioProcessorParameter& findParameter (juce::AudioPluginInstance& plugin, const juce::String& name)
+{
+    for (auto* parameter : plugin.getParameters())
+        if (parameter->getName (128) == name)
+            return *parameter;
+    throw Failure (("no parameter named " + name).toStdString());
+}
+
+void checkParameters (juce::AudioPluginInstance& plugin)
+{
+    // JUCE lists every controller parameter in controller order, the program change included.
+    const juce::StringArray expected { "Break", "SliceSize", "GateSize", "Factory Presets", "Bypass" };
+    juce::StringArray names;
+    for (auto* parameter : plugin.getParameters())
+        names.add (parameter->getName (128));
+    checkEqual (names.joinIntoString (", "), expected.joinIntoString (", "), "parameter list");
+
+    auto* bypass = plugin.getBypassParameter();
+    check (bypass != nullptr, "JUCE does not recognise a bypass parameter");
+    checkEqual (bypass->getName (128), "Bypass", "bypass parameter");
+
+    auto& breakParameter = findParameter (plugin, "Break");
+    checkEqual (breakParameter.getNumSteps(), 2, "Break steps");
+    checkEqual (breakParameter.getCurrentValueAsText(), "OFF", "Break default");
+    checkEqual (breakParameter.getText (1.0f, 16), "ON", "Break at 1");
+    checkEqual (findParameter (plugin, "SliceSize").getNumSteps(), 3, "SliceSize steps");
+    checkEqual (findParameter (plugin, "SliceSize").getText (1.0f, 16), "1/4 BEAT", "SliceSize at 1");
+
+    checkEqual (plugin.getNumPrograms(), 1, "programs");
+    checkEqual (plugin.getProgramName (0), "Chopwright", "program 0");
+
+    std::cout << "parameters: " << names.joinIntoString (", ") << "; bypass: " << bypass->getName (128) << '\n';
+}
+
+//==============================================================================
+// Stereo white noise from a fixed generator: every run gets the same input, and no two bars
+// are alike, so any replayed slice shows in the output.
+juce::AudioBuffer<float> makeInput()
+{
+    juce::AudioBuffer<float> input (kChannels, kBars * kSamplesPerBar);
+    uint32_t state = 0x2545f491u;
+    for (int i = 0; i < input.getNumSamples(); ++i)
+        for (int channel = 0; channel < kChannels; ++channel)
+        {
+            state = state * 1664525u + 1013904223u;
+            input.setSample (channel, i, 2.0f * kInputPeak * ((float) (state >> 8) / 16777216.0f - 0.5f));
+        }
+    return input;
+}
+
+struct BreakChange
+{
+    int sample;
+    bool on;
+};
+
+// Plays input through the plug-in in blocks of kBlockSize with the transport running. A block
+// that would cross a Break change is split there, as hosts split blocks at automation points,
+// so that the change reaches the plug-in with the block starting on that sample.
+juce::AudioBuffer<float> play (juce::AudioPluginInstance& plugin, const juce::AudioBuffer<float>& input,
+                               const std::vector<BreakChange>& changes)
+{
+    Transport transport;
+    plugin.setPlayHead (&transport);
+    plugin.prepareToPlay (kSampleRate, kBlockSize);
+
+    auto& breakParameter = findParameter (plugin, "Break");
+    juce::AudioBuffer<float> output (input);
+    juce::MidiBuffer midi;
+    const int total = output.getNumSamples();
+
+    for (int start = 0; start < total;)
+    {
+        int length = std::min (kBlockSize, total - start);
+        for (const auto& change : changes)
+        {
+            if (change.sample == start)
+                breakParameter.setValue (change.on ? 1.0f : 0.0f);
+            else if (change.sample > start && change.sample < start + length)
+                length = change.sample - start;
+        }
+
+        transport.moveTo (start);
+        juce::AudioBuffer<float> block (output.getArrayOfWritePointers(), kChannels, start, length);
+        plugin.processBlock (block, midi);
+        start += length;
+    }
+
+    plugin.releaseResources();
+    plugin.setPlayHead (nullptr);
+    return output;
+}
+
+// Index of the first sample in [begin, end) whose bits differ, or -1.
+int firstDifference (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b, int channel,
+                     int begin, int end)
+{
+    for (int i = begin; i < end; ++i)
+        if (std::memcmp (a.getReadPointer (channel, i), b.getReadPointer (channel, i), sizeof (float)) != 0)
+            return i;
+    return -1;
+}
+
+void checkIdentical (const juce::AudioBuffer<float>& output, const juce::AudioBuffer<float>& input,
+                     int begin, int end, const juce::String& what)
+{
+    for (int channel = 0; channel < kChannels; ++channel)
+    {
+        const int i = firstDifference (output, input, channel, begin, end);
+        check (i < 0, what + ": output differs from the input at channel " + juce::String (channel)
+                          + ", sample " + juce::String (i) + " (" + juce::String (output.getSample (channel, std::max (i, 0)), 9)
+                          + " instead of " + juce::String (input.getSample (channel, std::max (i, 0)), 9) + ")");
+    }
+}
+
+double rms (const juce::AudioBuffer<float>& buffer, int channel, int begin, int end)
+{
+    double sum = 0.0;
+    for (int i = begin; i < end; ++i)
+        sum += (double) buffer.getSample (channel, i) * buffer.getSample (channel, i);
+    return std::sqrt (sum / (end - begin));
+}
+
+// A bar played with Break on is made of slices of the previous bar, which the noise never
+// repeats. Live-input slices come only now and then, so most of the bar must differ; the
+// slices keep the input's level (full gate), and no crossfade comes near doubling it.
+void checkBrokenBar (const juce::AudioBuffer<float>& output, const juce::AudioBuffer<float>& input, int bar)
+{
+    const int begin = barStart (bar);
+    const int end = barStart (bar + 1);
+    const juce::String where = "bar " + juce::String (bar) + " with Break on";
+
+    for (int channel = 0; channel < kChannels; ++channel)
+    {
+        int differing = 0;
+        for (int i = begin; i < end; ++i)
+        {
+            const float sample = output.getSample (channel, i);
+            check (std::isfinite (sample), where + ": sample " + juce::String (i) + " is not finite");
+            check (std::abs (sample) <= 2.0f * kInputPeak,
+                   where + ": sample " + juce::String (i) + " is " + juce::String (sample) + ", over twice the input's peak");
+            if (sample != input.getSample (channel, i))
+                ++differing;
+        }
+        check (differing >= kSamplesPerBar / 4, where + ": only " + juce::String (differing)
+                                                   + " samples differ from the input on channel " + juce::String (channel));
+
+        const double ratio = rms (output, channel, begin, end) / rms (input, channel, begin, end);
+        check (ratio > 0.5 && ratio < 1.5, where + ": level is " + juce::String (ratio, 3) + " times the input's");
+    }
+}
+
+//==============================================================================
+void runPassThrough (juce::VST3PluginFormat& format, const juce::PluginDescription& description,
+                     const juce::AudioBuffer<float>& input)
+{
+    auto plugin = createPlugin (format, description);
+    const auto output = play (*plugin, input, {});
+    checkIdentical (output, input, 0, input.getNumSamples(), "Break off");
+    std::cout << "Break off: " << kBars << " bars identical to the input\n";
+}
+
+void runBreak (juce::VST3PluginFormat& format, const juce::PluginDescription& description,
+               const juce::AudioBuffer<float>& input)
+{
+    auto plugin = createPlugin (format, description);
+    const auto output = play (*plugin, input, { { barStart (2), true }, { barStart (5), false } });
+
+    checkIdentical (output, input, 0, barStart (2), "bar 1 before Break");
+    // The change arrives with the block starting bar 2; its fade in leaves the input at once
+    // (a change arriving a block late would show up 512 samples later).
+    for (int channel = 0; channel < kChannels; ++channel)
+    {
+        const int first = firstDifference (output, input, channel, barStart (2), barStart (3));
+        check (first >= 0 && first < barStart (2) + 48,
+               "Break does not take effect within 1 ms of bar 2 on channel " + juce::String (channel)
+                   + " (first change at sample " + juce::String (first) + ")");
+    }
+    for (int bar = 2; bar < 5; ++bar)
+        checkBrokenBar (output, input, bar);
+    // Switching off fades back to the input within a few milliseconds; a beat is ample.
+    checkIdentical (output, input, barStart (5) + kSamplesPerBeat, input.getNumSamples(), "Break off again");
+    std::cout << "Break on in bars 2 to 4: bar 1 identical, bars 2-4 replaced, input again from bar 5 beat 2\n";
+}
+
+void runAll (const juce::String& bundle)
+{
+    juce::VST3PluginFormat format;
+    const auto description = scanBundle (format, bundle);
+
+    {
+        auto plugin = createPlugin (format, *description);
+        checkLayout (*plugin);
+        checkParameters (*plugin);
+    }
+
+    const auto input = makeInput();
+    runPassThrough (format, *description, input);
+    runBreak (format, *description, input);
+}
+
+} // namespace
+
+int main (int argc, char* argv[])
+{
+    if (argc != 2)
+    {
+        std::cerr << "usage: " << argv[0] << " PATH/Chopwright.vst3\n";
+        return 2;
+    }
+
+    juce::ScopedJuceInitialiser_GUI juce;
+    AssertionLog assertions;
+
+    try
+    {
+        runAll (juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]).getFullPathName());
+        check (assertions.failures.isEmpty(), "JUCE's hosting code asserted: " + assertions.failures.joinIntoString ("; "));
+    }
+    catch (const std::exception& e)
+    {
+        std::cerr << "FAIL: " << e.what() << '\n';
+        return 1;
+    }
+
+    std::cout << "PASS\n";
+    return 0;
+}
