@@ -1,5 +1,7 @@
 #include "controller/chopwrightcontroller.h"
 
+#include "common/processorstate.h"
+#include "common/scopemessage.h"
 #include "parameterids.h"
 
 #include "base/source/fstreamer.h"
@@ -13,10 +15,6 @@
 
 namespace Steinberg {
 namespace Vst {
-
-namespace {
-constexpr uint32 kScopeBufferSize = 16384;
-}
 
 tresult PLUGIN_API ChopwrightController::initialize (FUnknown* context)
 {
@@ -64,24 +62,14 @@ tresult PLUGIN_API ChopwrightController::terminate () { return EditControllerEx1
 
 tresult PLUGIN_API ChopwrightController::setComponentState (IBStream* state)
 {
-	if (!state)
+	// Only a complete record applies; NaN fields are refused by setParamNormalized.
+	ProcessorState record;
+	if (!record.read (state))
 		return kResultFalse;
-	IBStreamer streamer (state, kLittleEndian);
-
-	int64 version = 0;
-	if (!streamer.readInt64 (version) || version != 1)
-		return kResultFalse;
-	for (ParamID id : {kBreakId, kSliceSizeId, kGateSizeId})
-	{
-		float value = 0.0f;
-		if (!streamer.readFloat (value))
-			return kResultFalse;
-		setParamNormalized (id, value);
-	}
-	bool bypassed = false;
-	if (!streamer.readBool (bypassed))
-		return kResultFalse;
-	setParamNormalized (kBypassId, bypassed ? 1.0 : 0.0);
+	setParamNormalized (kBreakId, record.breakValue);
+	setParamNormalized (kSliceSizeId, record.sliceSize);
+	setParamNormalized (kGateSizeId, record.gateSize);
+	setParamNormalized (kBypassId, record.bypass ? 1.0 : 0.0);
 	return kResultOk;
 }
 
@@ -182,14 +170,15 @@ tresult PLUGIN_API ChopwrightController::notify (IMessage* message)
 	IAttributeList* attributes = message->getAttributes ();
 	const void* data = nullptr;
 	uint32 size = 0;
-	if (std::strcmp (id, "BinaryMessage") == 0 && attributes &&
-	    attributes->getBinary ("AudioData", data, size) == kResultOk)
+	if (std::strcmp (id, chopwright::scopemessage::kMessageId) == 0 && attributes &&
+	    attributes->getBinary (chopwright::scopemessage::kDataAttribute, data, size) == kResultOk)
 	{
 		if (activeEditor && activeEditor->isOpen ())
 		{
 			// Never more than one ring's worth: longer data is cut, not copied past the buffer.
-			int8 bytes[kScopeBufferSize];
-			const uint32 count = data ? std::min (size, kScopeBufferSize) : 0;
+			constexpr auto kMaxBytes = static_cast<uint32> (chopwright::scopemessage::kRingSize);
+			int8 bytes[kMaxBytes];
+			const uint32 count = data ? std::min (size, kMaxBytes) : 0;
 			if (count > 0)
 				std::memcpy (bytes, data, count);
 			activeEditor->setScopeData (bytes, static_cast<int32> (count));

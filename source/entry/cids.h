@@ -12,5 +12,4 @@ static const FUID kChopwrightControllerUID (0xC83A6E14, 0x0D7B4F52, 0x9F31A8E6, 
 } // namespace Vst
 } // namespace Steinberg
 
-#define CHOPWRIGHT_VERSION_STR "1.3.0.1"
 #define CHOPWRIGHT_SDK_VERSION_STR "VST 3.7.3"

@@ -1,5 +1,6 @@
 #include "controller/chopwrightcontroller.h"
 #include "entry/cids.h"
+#include "entry/version.h"
 #include "processor/chopwright.h"
 
 #include "base/source/updatehandler.h"

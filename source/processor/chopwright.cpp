@@ -1,9 +1,10 @@
 #include "processor/chopwright.h"
 
+#include "common/processorstate.h"
+#include "common/scopemessage.h"
 #include "entry/cids.h"
 #include "parameterids.h"
 
-#include "base/source/fstreamer.h"
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
@@ -307,52 +308,32 @@ tresult PLUGIN_API Chopwright::process (ProcessData& data)
 
 tresult PLUGIN_API Chopwright::setState (IBStream* state)
 {
-	if (!state)
-		return kResultFalse;
-	IBStreamer streamer (state, kLittleEndian);
-
-	int64 version = 0;
-	if (!streamer.readInt64 (version) || version != 1)
+	// Only a complete record applies; a NaN field is skipped (as in applyParameter).
+	ProcessorState record;
+	if (!record.read (state))
 		return kResultFalse;
 
-	// Each field applies as soon as it is read; a NaN field is skipped (as in applyParameter).
-	float value = 0.0f;
-	if (!streamer.readFloat (value))
-		return kResultFalse;
-	applyParameter (kBreakId, value);
-
-	if (!streamer.readFloat (value))
-		return kResultFalse;
-	if (!std::isnan (value))
+	applyParameter (kBreakId, record.breakValue);
+	if (!std::isnan (record.sliceSize))
 	{
 		// The division belongs to the audio thread: it switches before the next block.
-		sliceSizeValue = value;
-		loadedSliceSize.store (value, std::memory_order_relaxed);
+		sliceSizeValue = record.sliceSize;
+		loadedSliceSize.store (record.sliceSize, std::memory_order_relaxed);
 		sliceSizeLoaded.store (true, std::memory_order_release);
 	}
-
-	if (!streamer.readFloat (value))
-		return kResultFalse;
-	applyParameter (kGateSizeId, value);
-
-	bool bypassed = false;
-	if (!streamer.readBool (bypassed))
-		return kResultFalse;
-	bypass = bypassed;
+	applyParameter (kGateSizeId, record.gateSize);
+	bypass = record.bypass;
 	return kResultOk;
 }
 
 tresult PLUGIN_API Chopwright::getState (IBStream* state)
 {
-	if (!state)
-		return kResultFalse;
-	IBStreamer streamer (state, kLittleEndian);
-	streamer.writeInt64 (1);
-	streamer.writeFloat (breakValue);
-	streamer.writeFloat (sliceSizeValue);
-	streamer.writeFloat (gateSizeValue);
-	streamer.writeBool (bypass);
-	return kResultOk;
+	ProcessorState record;
+	record.breakValue = breakValue;
+	record.sliceSize = sliceSizeValue;
+	record.gateSize = gateSizeValue;
+	record.bypass = bypass;
+	return record.write (state) ? kResultOk : kResultFalse;
 }
 
 tresult PLUGIN_API Chopwright::notify (IMessage* message)
@@ -380,9 +361,9 @@ void Chopwright::sendScope ()
 	IPtr<IMessage> message = owned (allocateMessage ());
 	if (!message)
 		return;
-	message->setMessageID ("BinaryMessage");
+	message->setMessageID (chopwright::scopemessage::kMessageId);
 	if (IAttributeList* attributes = message->getAttributes ())
-		attributes->setBinary ("AudioData", bytes, static_cast<uint32> (count));
+		attributes->setBinary (chopwright::scopemessage::kDataAttribute, bytes, static_cast<uint32> (count));
 	sendMessage (message);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/scopemessage.h"
+
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -14,7 +16,7 @@ namespace chopwright {
 class ScopeFeed
 {
 public:
-	static constexpr int32_t kRingSize = 16384;
+	static constexpr int32_t kRingSize = scopemessage::kRingSize;
 
 	// One frame as a byte: trunc((left + right) × 63.5), low 8 bits. The sum and product are
 	// formed in the precision of the samples.

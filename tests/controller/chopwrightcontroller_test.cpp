@@ -1,5 +1,7 @@
 #include "controller/chopwrightcontroller.h"
 
+#include "common/scopemessage.h"
+#include "common/stored_state.h"
 #include "parameterids.h"
 
 #include "base/source/fstreamer.h"
@@ -56,17 +58,10 @@ public:
 	}
 };
 
-IPtr<MemoryStream> processorRecord (int64 version, std::vector<float> floats, int16 bypass, bool withBypass = true)
+IPtr<MemoryStream> processorRecord (int64 version, float breakValue, float sliceSize, float gateSize,
+                                    bool bypass, int64 truncateTo = -1)
 {
-	auto stream = owned (new MemoryStream);
-	IBStreamer s (stream, kLittleEndian);
-	s.writeInt64 (version);
-	for (float f : floats)
-		s.writeFloat (f);
-	if (withBypass)
-		s.writeInt16 (bypass);
-	stream->seek (0, IBStream::kIBSeekSet, nullptr);
-	return stream;
+	return storedState ({breakValue, sliceSize, gateSize, bypass}, version, truncateTo);
 }
 
 struct ControllerTest : ::testing::Test
@@ -161,24 +156,24 @@ TEST_F (ControllerTest, UnitAndProgramList)
 
 TEST_F (ControllerTest, MirrorsTheProcessorState)
 {
-	EXPECT_EQ (controller->setComponentState (processorRecord (1, {1.0f, 0.5f, 0.25f}, 1)), kResultOk);
+	EXPECT_EQ (controller->setComponentState (processorRecord (1, 1.0f, 0.5f, 0.25f, true)), kResultOk);
 	EXPECT_EQ (controller->getParamNormalized (kBreakId), 1.0);
 	EXPECT_EQ (controller->getParamNormalized (kSliceSizeId), 0.5);
 	EXPECT_EQ (controller->getParamNormalized (kGateSizeId), 0.25);
 	EXPECT_EQ (controller->getParamNormalized (kBypassId), 1.0);
 
-	EXPECT_EQ (controller->setComponentState (processorRecord (2, {0.0f, 0.0f, 0.0f}, 0)), kResultFalse);
+	EXPECT_EQ (controller->setComponentState (processorRecord (2, 0.0f, 0.0f, 0.0f, false)), kResultFalse);
 	EXPECT_EQ (controller->getParamNormalized (kBreakId), 1.0) << "version 2 changes nothing";
 
-	// A record that ends after the second float sets Break and SliceSize only.
-	EXPECT_EQ (controller->setComponentState (processorRecord (1, {0.0f, 1.0f}, 0, false)), kResultFalse);
-	EXPECT_EQ (controller->getParamNormalized (kBreakId), 0.0);
-	EXPECT_EQ (controller->getParamNormalized (kSliceSizeId), 1.0);
+	// A record that ends after the second float is refused whole.
+	EXPECT_EQ (controller->setComponentState (processorRecord (1, 0.0f, 1.0f, 0.0f, false, 16)), kResultFalse);
+	EXPECT_EQ (controller->getParamNormalized (kBreakId), 1.0);
+	EXPECT_EQ (controller->getParamNormalized (kSliceSizeId), 0.5);
 	EXPECT_EQ (controller->getParamNormalized (kGateSizeId), 0.25);
 
 	// NaN fields are refused, the others apply.
-	EXPECT_EQ (controller->setComponentState (processorRecord (1, {NAN, 0.0f, NAN}, 0)), kResultOk);
-	EXPECT_EQ (controller->getParamNormalized (kBreakId), 0.0);
+	EXPECT_EQ (controller->setComponentState (processorRecord (1, NAN, 0.0f, NAN, false)), kResultOk);
+	EXPECT_EQ (controller->getParamNormalized (kBreakId), 1.0);
 	EXPECT_EQ (controller->getParamNormalized (kSliceSizeId), 0.0);
 	EXPECT_EQ (controller->getParamNormalized (kBypassId), 0.0);
 	EXPECT_EQ (controller->setComponentState (nullptr), kResultFalse);
@@ -230,21 +225,21 @@ TEST_F (ControllerTest, RelaysScopeDataToAnOpenEditorOnly)
 {
 	FakeEditor editor;
 	auto message = owned (new HostMessage);
-	message->setMessageID ("BinaryMessage");
+	message->setMessageID (chopwright::scopemessage::kMessageId);
 	std::vector<int8> bytes (20000);
 	for (size_t i = 0; i < bytes.size (); ++i)
 		bytes[i] = static_cast<int8> (i);
 
-	message->getAttributes ()->setBinary ("AudioData", bytes.data (), 441);
+	message->getAttributes ()->setBinary (chopwright::scopemessage::kDataAttribute, bytes.data (), 441);
 	EXPECT_EQ (controller->notify (message), kResultOk) << "no editor: dropped";
 	controller->setActiveEditor (&editor);
 	EXPECT_EQ (controller->notify (message), kResultOk);
 	EXPECT_EQ (editor.received, std::vector<int8> (bytes.begin (), bytes.begin () + 441));
 
-	// More than a ring's worth is cut to 16384 bytes.
-	message->getAttributes ()->setBinary ("AudioData", bytes.data (), 20000);
+	// More than a ring's worth is cut to a ring's worth.
+	message->getAttributes ()->setBinary (chopwright::scopemessage::kDataAttribute, bytes.data (), 20000);
 	EXPECT_EQ (controller->notify (message), kResultOk);
-	EXPECT_EQ (editor.received.size (), 16384u);
+	EXPECT_EQ (editor.received.size (), static_cast<size_t> (chopwright::scopemessage::kRingSize));
 
 	editor.open = false;
 	EXPECT_EQ (controller->notify (message), kResultOk);

@@ -1,5 +1,6 @@
 // The processor's level bytes as a host delivers them: a 10 ms timer on the host's run loop
 // sends a "BinaryMessage" with "AudioData" to whatever the processor is connected to.
+#include "common/scopemessage.h"
 #include "hosting/audio_buffers.h"
 #include "hosting/host_context.h"
 #include "hosting/module.h"
@@ -35,8 +36,8 @@ public:
 	{
 		const void* data = nullptr;
 		uint32 size = 0;
-		if (message && std::strcmp (message->getMessageID (), "BinaryMessage") == 0 &&
-		    message->getAttributes ()->getBinary ("AudioData", data, size) == kResultOk)
+		if (message && std::strcmp (message->getMessageID (), chopwright::scopemessage::kMessageId) == 0 &&
+		    message->getAttributes ()->getBinary (chopwright::scopemessage::kDataAttribute, data, size) == kResultOk)
 		{
 			const auto* bytes = static_cast<const int8*> (data);
 			audioData.emplace_back (bytes, bytes + size);

@@ -1,5 +1,6 @@
 #include "processor/chopwright.h"
 
+#include "common/stored_state.h"
 #include "parameterids.h"
 
 #include "hosting/audio_buffers.h"
@@ -20,40 +21,10 @@ using namespace Steinberg::Vst;
 
 namespace {
 
-struct StateRecord
-{
-	int64 version;
-	float breakValue, sliceSize, gateSize;
-	int16 bypass;
-};
-
-StateRecord readRecord (IPtr<MemoryStream>& stream)
-{
-	stream->seek (0, IBStream::kIBSeekSet, nullptr);
-	IBStreamer s (stream, kLittleEndian);
-	StateRecord r {};
-	EXPECT_TRUE (s.readInt64 (r.version));
-	EXPECT_TRUE (s.readFloat (r.breakValue));
-	EXPECT_TRUE (s.readFloat (r.sliceSize));
-	EXPECT_TRUE (s.readFloat (r.gateSize));
-	EXPECT_TRUE (s.readInt16 (r.bypass));
-	return r;
-}
-
 IPtr<MemoryStream> makeRecord (int64 version, float breakValue, float sliceSize, float gateSize,
-                               int16 bypass, int64 truncateTo = -1)
+                               bool bypass, int64 truncateTo = -1)
 {
-	auto stream = owned (new MemoryStream);
-	IBStreamer s (stream, kLittleEndian);
-	s.writeInt64 (version);
-	s.writeFloat (breakValue);
-	s.writeFloat (sliceSize);
-	s.writeFloat (gateSize);
-	s.writeInt16 (bypass);
-	if (truncateTo >= 0)
-		stream->setSize (truncateTo);
-	stream->seek (0, IBStream::kIBSeekSet, nullptr);
-	return stream;
+	return storedState ({breakValue, sliceSize, gateSize, bypass}, version, truncateTo);
 }
 
 // A processor set up like a host would, with blocks driven through the real process().
@@ -132,12 +103,15 @@ struct Harness
 		flush ();
 	}
 
-	StateRecord state ()
+	ProcessorState state ()
 	{
 		auto stream = owned (new MemoryStream);
 		EXPECT_EQ (processor->getState (stream), kResultOk);
-		EXPECT_EQ (stream->getSize (), 22);
-		return readRecord (stream);
+		EXPECT_EQ (stream->getSize (), ProcessorState::kSize);
+		stream->seek (0, IBStream::kIBSeekSet, nullptr);
+		ProcessorState record;
+		EXPECT_TRUE (record.read (stream));
+		return record;
 	}
 
 	bool outputEqualsInput (int32 n)
@@ -155,8 +129,7 @@ struct Harness
 TEST (Chopwright, FreshStateAndItsReload)
 {
 	Harness h;
-	const StateRecord fresh = h.state ();
-	EXPECT_EQ (fresh.version, 1);
+	const ProcessorState fresh = h.state ();
 	EXPECT_EQ (fresh.breakValue, 0.0f);
 	EXPECT_EQ (fresh.sliceSize, 0.5f);
 	EXPECT_EQ (fresh.gateSize, 1.0f);
@@ -171,26 +144,30 @@ TEST (Chopwright, FreshStateAndItsReload)
 	EXPECT_EQ (h.processor->getState (nullptr), kResultFalse);
 }
 
-TEST (Chopwright, BadStatesChangeOnlyWhatWasRead)
+TEST (Chopwright, RefusedStatesChangeNothing)
 {
 	Harness h;
-	EXPECT_EQ (h.processor->setState (makeRecord (2, 1.0f, 1.0f, 0.2f, 1)), kResultFalse);
+	EXPECT_EQ (h.processor->setState (makeRecord (2, 1.0f, 1.0f, 0.2f, true)), kResultFalse);
 	EXPECT_EQ (h.state ().gateSize, 1.0f) << "a foreign version changes nothing";
 
-	// A record that ends after the SliceSize field applies Break and SliceSize.
-	EXPECT_EQ (h.processor->setState (makeRecord (1, 1.0f, 1.0f, 0.2f, 1, 16)), kResultFalse);
-	const StateRecord partial = h.state ();
-	EXPECT_EQ (partial.breakValue, 1.0f);
-	EXPECT_EQ (partial.sliceSize, 1.0f);
-	EXPECT_EQ (partial.gateSize, 1.0f);
-	EXPECT_EQ (partial.bypass, 0);
+	// A record cut short anywhere is refused whole.
+	for (int64 size : {0, 8, 16, 21})
+	{
+		EXPECT_EQ (h.processor->setState (makeRecord (1, 1.0f, 1.0f, 0.2f, true, size)), kResultFalse);
+		const ProcessorState after = h.state ();
+		EXPECT_EQ (after.breakValue, 0.0f) << size;
+		EXPECT_EQ (after.sliceSize, 0.5f) << size;
+		EXPECT_EQ (after.gateSize, 1.0f) << size;
+		EXPECT_FALSE (after.bypass) << size;
+	}
 
 	// NaN fields are skipped, the rest applies.
-	EXPECT_EQ (h.processor->setState (makeRecord (1, NAN, NAN, NAN, 1)), kResultOk);
-	const StateRecord withNaN = h.state ();
-	EXPECT_EQ (withNaN.breakValue, 1.0f);
-	EXPECT_EQ (withNaN.gateSize, 1.0f);
-	EXPECT_EQ (withNaN.bypass, 1);
+	EXPECT_EQ (h.processor->setState (makeRecord (1, NAN, NAN, 0.3f, true)), kResultOk);
+	const ProcessorState withNaN = h.state ();
+	EXPECT_EQ (withNaN.breakValue, 0.0f);
+	EXPECT_EQ (withNaN.sliceSize, 0.5f);
+	EXPECT_EQ (withNaN.gateSize, 0.3f);
+	EXPECT_TRUE (withNaN.bypass);
 }
 
 TEST (Chopwright, ParameterValuesAndThresholds)
@@ -225,7 +202,7 @@ TEST (Chopwright, ParameterValuesAndThresholds)
 		h.set (id, NAN);
 	h.set (kSliceSizeId, 1e300);
 	h.set (kGateSizeId, -1e300);
-	const StateRecord r = h.state ();
+	const ProcessorState r = h.state ();
 	EXPECT_EQ (r.sliceSize, FLT_MAX);
 	EXPECT_EQ (r.gateSize, -FLT_MAX);
 	EXPECT_EQ (r.bypass, 0);
@@ -393,7 +370,7 @@ TEST (Chopwright, StateLoadsRaceFreeWithProcessing)
 	{
 		const float v = static_cast<float> (i % 3) * 0.5f;
 		EXPECT_EQ (h.processor->setState (makeRecord (1, v, v, v, i % 2)), kResultOk);
-		const StateRecord r = h.state ();
+		const ProcessorState r = h.state ();
 		EXPECT_EQ (r.sliceSize, v) << "getState reflects a load at once";
 	}
 	stop = true;
