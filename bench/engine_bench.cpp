@@ -1,7 +1,7 @@
 // Cost of the slice engine per stereo frame at 48 kHz, 120 BPM (96,000-sample bars).
 #include "processor/sliceengine.h"
 
-#include "hosting/transport.h"
+#include "hosting/musical_grid.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,7 +16,7 @@ namespace {
 constexpr double kRate = 48000.0;
 constexpr int64_t kBar = 96000;
 
-double quarterNotesAt (int64_t t) { return hosting::Transport {kRate, 120.0}.beatsAt (t); }
+double quarterNotesAt (int64_t t) { return hosting::MusicalGrid {kRate, 120.0}.beatsAt (t); }
 
 template <typename Sample>
 struct Setup

@@ -1,30 +1,10 @@
 #include "hosting/transport.h"
 
 #include <cmath>
-#include <limits>
 
 using namespace Steinberg;
 
 namespace hosting {
-
-double Transport::beatsAt(int64 sample) const
-{
-    const double perBeat = samplesPerBeat();
-    const double target = static_cast<double>(sample);
-    double beats = target / perBeat;
-    // The rounded quotient may sit a few ulps either side; walk to the first value whose
-    // product truncates to the target sample.
-    while (std::trunc(perBeat * beats) > target)
-        beats = std::nextafter(beats, -std::numeric_limits<double>::infinity());
-    while (std::trunc(perBeat * beats) < target)
-        beats = std::nextafter(beats, std::numeric_limits<double>::infinity());
-    return beats;
-}
-
-int64 Transport::sampleAt(double beats) const
-{
-    return static_cast<int64>(std::trunc(samplesPerBeat() * beats));
-}
 
 double Transport::barStartAt(int64 sample) const
 {
@@ -48,6 +28,8 @@ void Transport::fill(Vst::ProcessContext& context, int64 sample) const
     context.projectTimeSamples = sample;
     context.continousTimeSamples = sample; // no cycle: continuous time equals project time
     context.projectTimeMusic = beatsAt(sample);
+    if (musicalResolution > 0.0)
+        context.projectTimeMusic = std::round(context.projectTimeMusic / musicalResolution) * musicalResolution;
     context.barPositionMusic = barStartAt(sample);
     context.tempo = tempo;
     context.timeSigNumerator = kBeatsPerBar;

@@ -234,6 +234,53 @@ TEST (Bundle, SurvivesAConformanceSweep)
 	}
 }
 
+TEST (Bundle, PlaysAnExportsPreRollWithRoundedPositions)
+{
+	// As a DAW export runs: reactivated without parameters, a stopped stretch, then a roll
+	// from two blocks before 0 with positions rounded to 1/1920 of a quarter note.
+	auto module = loadBundle ();
+	hosting::HostContext context;
+	hosting::PluginInstance instance (module, kProcessorId, &context);
+	hosting::ProcessingSetup setup;
+	setup.maxBlockSize = 500;
+	instance.activate (setup);
+	instance.deactivate ();
+	instance.activate (setup);
+	hosting::BlockProcessor blocks (instance);
+	hosting::Transport transport {{48000.0, 140.0}};
+	transport.musicalResolution = 1.0 / 1920;
+	const int64 bar = transport.sampleAt (4.0);
+
+	for (bool breakOn : {false, true})
+	{
+		transport.playing = false;
+		ASSERT_EQ (blocks.process (500, transport, 0), kResultOk);
+		transport.playing = true;
+		bool changed = false;
+		for (int64 position = -1000; position < 3 * bar; position += 500)
+		{
+			for (int32 c = 0; c < 2; ++c)
+				for (int32 i = 0; i < 500; ++i)
+					blocks.input ().set (c, i, std::sin (0.003 * static_cast<double> (position + i + c)));
+			if (breakOn && position <= bar && position + 500 > bar)
+				blocks.changes ().addPoint (0, 0, 1.0);
+			ASSERT_EQ (blocks.process (500, transport, position), kResultOk);
+			for (int32 c = 0; c < 2; ++c)
+				for (int32 i = 0; i < 500; ++i)
+				{
+					const double out = blocks.output ().get (c, i);
+					ASSERT_TRUE (std::isfinite (out));
+					if (!breakOn)
+					{
+						ASSERT_EQ (out, blocks.input ().get (c, i)) << position + i;
+					}
+					changed = changed || out != blocks.input ().get (c, i);
+				}
+		}
+		EXPECT_EQ (changed, breakOn);
+	}
+}
+
 TEST (Bundle, BypassSurvivesAComponentStateRoundTrip)
 {
 	auto module = loadBundle ();

@@ -1,6 +1,6 @@
 #include "processor/sliceengine.h"
 
-#include "hosting/transport.h"
+#include "hosting/musical_grid.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ float inputAt (int64_t t) { return static_cast<float> (t % (1 << 20)) * 0x1p-20f
 // The position in quarter notes whose product with samples per beat truncates to exactly t.
 double quarterNotesAt (int64_t t, double rate, double tempo)
 {
-	return hosting::Transport {rate, tempo}.beatsAt (t);
+	return hosting::MusicalGrid {rate, tempo}.beatsAt (t);
 }
 
 // Drives an engine like a host: a transport that advances while it plays.
@@ -362,6 +362,43 @@ TEST (SliceEngine, WithoutMusicalPositionEveryBlockStartsABar)
 	// The last snapshot was taken at the start of the fourth block, ending two samples
 	// before it.
 	EXPECT_EQ (engine.snapshotLeft (88199), 2000.0f + 254);
+}
+
+TEST (SliceEngine, RoundedPositionsAndAPreRollAsHostsSendThem)
+{
+	// Positions rounded to 1/1920 of a quarter note (blocks overlap or leave gaps of up to
+	// about 12 samples at 128 BPM) and a start two blocks before 0.
+	const hosting::MusicalGrid grid {44100.0, 128.0};
+	const int64_t bar = 82687;
+	for (bool breakOn : {false, true})
+	{
+		SliceEngine engine;
+		engine.prepare (44100);
+		engine.setDivision (16);
+		std::vector<float> in (512), out (512);
+		int32_t longestBar = 0;
+		for (int64_t start = -1024; start < 4 * bar; start += 512)
+		{
+			if (breakOn && start <= bar && start + 512 > bar)
+				engine.requestBreak (true);
+			for (size_t i = 0; i < in.size (); ++i)
+				in[i] = std::sin (0.01f * static_cast<float> (start + static_cast<int64_t> (i)));
+			const double quarterNotes = std::round (grid.beatsAt (start) * 1920.0) / 1920.0;
+			if (engine.updateTransport (44100.0, 128.0, quarterNotes, true))
+				engine.process (in.data (), in.data (), out.data (), out.data (), 512);
+			else
+				out = in; // what the processor does with a block it cannot place
+			longestBar = std::max (longestBar, engine.getSamplesSinceBar ());
+			for (float v : out)
+				ASSERT_TRUE (std::isfinite (v));
+			if (!breakOn)
+			{
+				ASSERT_EQ (out, in) << start;
+			}
+		}
+		EXPECT_LE (longestBar, bar + 12) << "every bar start is detected";
+		EXPECT_EQ (engine.isBreakActive (), breakOn);
+	}
 }
 
 TEST (SliceEngine, MonoBufferMatchesIdenticalStereoChannels)

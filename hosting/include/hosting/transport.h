@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hosting/musical_grid.h"
+
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 
 namespace hosting {
@@ -8,27 +10,22 @@ namespace hosting {
 //
 // Positions are exact in samples: a plug-in that derives the block's first sample as
 // trunc(samplesPerBeat() * projectTimeMusic) gets back exactly the sample the host meant,
-// which a plain division does not guarantee (the product can land one ulp short).
-struct Transport
+// unless musicalResolution asks for the rounding some hosts apply.
+struct Transport : MusicalGrid
 {
-    double sampleRate = 44100.0;
-    double tempo = 120.0; // quarter notes per minute
     bool playing = true;
+    // When above 0, projectTimeMusic is rounded to a multiple of this many quarter notes, as
+    // hosts that keep positions in ticks do (1.0 / 1920): consecutive blocks then overlap or
+    // leave a gap of a few samples.
+    double musicalResolution = 0.0;
 
     static constexpr int kBeatsPerBar = 4;
 
-    // Computed as the plug-in computes it: sampleRate * 60 / tempo, in that order.
-    double samplesPerBeat() const { return sampleRate * 60.0 / tempo; }
-
-    // The musical position (quarter notes) to report for a block starting at sample.
-    double beatsAt(Steinberg::int64 sample) const;
-    // The sample a musical position falls on: trunc(samplesPerBeat() * beats), the same
-    // mapping the plug-in applies to projectTimeMusic. Used to place changes and the start.
-    Steinberg::int64 sampleAt(double beats) const;
     // Start of the bar containing sample, in quarter notes.
     double barStartAt(Steinberg::int64 sample) const;
 
-    // Fills every field of context for a block starting at sample (project time).
+    // Fills every field of context for a block starting at sample (project time; negative
+    // during a pre-roll).
     void fill(Steinberg::Vst::ProcessContext& context, Steinberg::int64 sample) const;
 };
 
