@@ -33,7 +33,7 @@ float toStoredFloat (double value)
 // Rates far outside anything a host runs at build no ramp tables at all.
 int32 tableSampleRate (SampleRate rate)
 {
-	return rate >= 1.0 && rate < 16777216.0 ? static_cast<int32> (rate) : 0;
+	return rate >= 1.0 && rate < chopwright::kMaxTableRate ? static_cast<int32> (rate) : 0;
 }
 
 template <typename Sample>

@@ -9,7 +9,7 @@ int32_t tableLength (double sampleRate, double milliseconds)
 	const double steps = sampleRate * 0.001 * milliseconds;
 	// Rates the processor accepts give at most a few hundred thousand steps; anything
 	// else (negative, NaN, absurdly large) yields an empty table.
-	if (!(steps >= 1.0 && steps < 16777216.0))
+	if (!(steps >= 1.0 && steps < kMaxTableRate))
 		return 0;
 	return static_cast<int32_t> (steps);
 }

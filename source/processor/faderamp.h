@@ -6,6 +6,10 @@
 
 namespace chopwright {
 
+// Table sizes and sample rates at or above 2^24 are refused: every integer below it is exact
+// in single precision, and no host runs anywhere near it (rates of a few MHz at most).
+constexpr double kMaxTableRate = 16777216.0;
+
 // Number of table entries for a sample rate and a length in milliseconds:
 // floor(rate × 0.001 × ms), 0 when that is not a sensible table size.
 int32_t tableLength (double sampleRate, double milliseconds);

@@ -14,6 +14,13 @@ constexpr int32_t kFourSliceTable[9] = {0, 0, 1, 1, 1, 2, 2, 3, 3};
 constexpr int32_t kEightSliceTable[21] = {0, 0, 1, 2, 2, 2, 2, 3, 3, 4, 4,
                                           4, 5, 5, 6, 6, 6, 6, 6, 7, 7};
 
+// Lengths of the gate's release and of the crossfades, in milliseconds: long enough to avoid
+// clicks, short enough to keep the slices' attacks.
+constexpr double kGateReleaseMs = 15.0;
+constexpr double kSliceFadeMs = 12.0;     // from the end of one slice into the next
+constexpr double kBreakFadeMs = 20.0;     // from the dry input into the break, and back
+constexpr double kSliceSizeFadeMs = 15.0; // from the dry input after a slice size change
+
 // Sample positions beyond this are not trusted from a host (they would overflow the
 // 64-bit sample arithmetic).
 constexpr double kMaxSamplePosition = 4611686018427387904.0; // 2^62
@@ -25,15 +32,15 @@ SliceEngine::SliceEngine () = default;
 void SliceEngine::prepare (int32_t sampleRate)
 {
 	gate.setSampleRate (sampleRate);
-	gate.setReleaseMs (15.0);
+	gate.setReleaseMs (kGateReleaseMs);
 	sliceRamp.setSampleRate (sampleRate);
-	sliceRamp.setLengthMs (12.0);
+	sliceRamp.setLengthMs (kSliceFadeMs);
 	breakOnRamp.setSampleRate (sampleRate);
-	breakOnRamp.setLengthMs (20.0);
+	breakOnRamp.setLengthMs (kBreakFadeMs);
 	breakOffRamp.setSampleRate (sampleRate);
-	breakOffRamp.setLengthMs (20.0);
+	breakOffRamp.setLengthMs (kBreakFadeMs);
 	sliceSizeRamp.setSampleRate (sampleRate);
-	sliceSizeRamp.setLengthMs (15.0);
+	sliceSizeRamp.setLengthMs (kSliceSizeFadeMs);
 
 	for (auto* buffers : {record, snapshot})
 		for (int channel = 0; channel < 2; ++channel)
@@ -77,6 +84,9 @@ void SliceEngine::setDivision (int32_t newDivision)
 		return;
 	division = newDivision;
 
+	// The whole 64-bit bar divided, then narrowed; a block narrows the bar to 32 bits first.
+	// The two agree for every bar below 2^31 samples and are kept apart for longer ones, so
+	// that a slice size change never re-aligns differently from how it always has.
 	const auto sliceLength = static_cast<int32_t> (static_cast<uint32_t> (barLength / division));
 	if (sliceLength <= 0)
 		return;
@@ -220,6 +230,8 @@ SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sampl
                                                Sample* outLeft, Sample* outRight,
                                                int32_t numSamples)
 {
+	// The low 32 bits of the bar as a signed number, then divided (see setDivision for the
+	// other order); bar starts below use the full 64-bit bar.
 	const int32_t sliceLength = static_cast<int32_t> (static_cast<uint32_t> (barLength)) / division;
 
 	if (!playing)
