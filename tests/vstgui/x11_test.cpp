@@ -1,6 +1,7 @@
 // A real window under Xvfb: a small host embeds an editor's frame in its own window, runs its
 // run loop, clicks with XTest and watches the click reach the control and the window repaint.
 #include "pollrunloop.h"
+#include "xvfb_server.h"
 
 #include "base/source/timer.h"
 #include "hosting/host_context.h"
@@ -14,13 +15,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-
-#include <csignal>
-#include <cstdlib>
-#include <poll.h>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace Steinberg;
 using namespace VSTGUI;
@@ -83,53 +77,23 @@ public:
 	ClickControl* control = nullptr;
 };
 
-// Starts Xvfb on a display number it picks itself (-displayfd), for the whole suite.
-class XvfbTest : public ::testing::Test
+// The host: a top-level window of its own connection, the editor embedded in it.
+class X11WindowTest : public XvfbTest
 {
 protected:
-	static void SetUpTestSuite ()
-	{
-		int out[2];
-		if (::pipe (out) != 0)
-			return void (error = "pipe failed");
-		server = ::fork ();
-		if (server == 0)
-		{
-			::close (out[0]);
-			auto fd = std::to_string (out[1]);
-			::execlp ("Xvfb", "Xvfb", "-displayfd", fd.c_str (), "-screen", "0", "320x240x24", "-nolisten", "tcp",
-			          static_cast<char*> (nullptr));
-			::_exit (127);
-		}
-		::close (out[1]);
-		std::string number;
-		pollfd p {out[0], POLLIN, 0};
-		char c;
-		while (::poll (&p, 1, 10000) > 0 && ::read (out[0], &c, 1) == 1 && c != '\n')
-			number += c;
-		::close (out[0]);
-		if (number.empty ())
-			return void (error = "Xvfb did not start (is the xvfb package installed? scripts/setup.sh installs it)");
-		::setenv ("DISPLAY", (":" + number).c_str (), 1);
-	}
-	static void TearDownTestSuite ()
-	{
-		if (server > 0)
-		{
-			::kill (server, SIGTERM);
-			::waitpid (server, nullptr, 0);
-		}
-		server = -1;
-	}
-
 	void SetUp () override
 	{
-		ASSERT_TRUE (error.empty ()) << error;
+		XvfbTest::SetUp ();
+		if (HasFatalFailure ())
+			return;
 		display = XOpenDisplay (nullptr);
 		ASSERT_NE (display, nullptr);
 		int event, errorBase, major, minor;
 		ASSERT_TRUE (XTestQueryExtension (display, &event, &errorBase, &major, &minor));
 		hostWindow = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 240, 160, 0, 0, 0);
+		// As an embedding host does: the children's create, map and resize events tell when the
+		// server has applied what the plug-in asked for on its own connection.
+		XSelectInput (display, hostWindow, SubstructureNotifyMask);
 		XMapWindow (display, hostWindow);
 		XSync (display, False);
 
@@ -139,6 +103,8 @@ protected:
 		ASSERT_EQ (editor->attached (reinterpret_cast<void*> (hostWindow), kPlatformTypeX11EmbedWindowID), kResultTrue);
 		ASSERT_NE (editor->getFrame (), nullptr);
 		child = editor->getFrame ()->getPlatformFrame ()->getWindow ();
+		// Reading an unmapped window's pixels is a BadMatch.
+		ASSERT_TRUE (waitForWindow (200, 100)) << "the plug-in's window was never mapped";
 	}
 
 	void TearDown () override
@@ -164,9 +130,30 @@ protected:
 		XDestroyImage (image);
 		return CColor ((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF, 255);
 	}
+	// Polls until the pixel has the colour; an X error ends the wait (and fails the test).
 	bool waitForPixel (int x, int y, CColor color)
 	{
-		return loop.runUntil ([&] { return windowPixel (x, y) == color; }, 3000);
+		return loop.runUntil ([&] { return xErrors () > 0 || windowPixel (x, y) == color; }, 3000) && xErrors () == 0;
+	}
+	// Runs the plug-in's loop until the host's connection has seen the plug-in's window mapped at
+	// this size in pixels: the plug-in asks on its own connection, and until the server has done
+	// it, reading the window's pixels fails (unmapped) or shows the old size.
+	bool waitForWindow (int width, int height)
+	{
+		return loop.runUntil ([&] {
+			while (XPending (display))
+			{
+				XEvent e;
+				XNextEvent (display, &e);
+				if (e.type == CreateNotify && e.xcreatewindow.window == child)
+					childSize = CPoint (e.xcreatewindow.width, e.xcreatewindow.height);
+				else if (e.type == ConfigureNotify && e.xconfigure.window == child)
+					childSize = CPoint (e.xconfigure.width, e.xconfigure.height);
+				else if (e.type == MapNotify && e.xmap.window == child)
+					childMapped = true;
+			}
+			return childMapped && childSize == CPoint (width, height);
+		}, 3000);
 	}
 	void click (int x, int y, unsigned button, KeySym modifier = NoSymbol)
 	{
@@ -181,19 +168,16 @@ protected:
 		XFlush (display);
 	}
 
-	static inline std::string error;
-	static inline pid_t server = -1;
-
 	Display* display = nullptr;
 	Window hostWindow = 0, child = 0;
+	bool childMapped = false;
+	CPoint childSize;
 	PollRunLoop loop;
 	hosting::PlugFrame plugFrame {&loop};
 	hosting::ComponentHandler handler;
 	Vst::EditController* controller = new Vst::EditController;
 	TestEditor* editor = nullptr;
 };
-
-using X11WindowTest = XvfbTest;
 
 } // namespace
 
@@ -238,18 +222,14 @@ TEST_F(X11WindowTest, ZoomAndContentScaleResizeTheWindow)
 {
 	editor->getFrame ()->setZoom (1.5);
 	EXPECT_EQ (editor->getFrame ()->getWidth (), 300);
+	ASSERT_TRUE (waitForWindow (300, 150));
 	ASSERT_TRUE (waitForPixel (150, 75, kGreyCColor)); // the control's centre, zoomed
 	EXPECT_EQ (editor->setContentScaleFactor (0.5f), kResultTrue);
 	ASSERT_FALSE (plugFrame.resizeRequests ().empty ()); // the host is asked for 150 x 75 pixels
 	EXPECT_EQ (plugFrame.resizeRequests ().back ().getWidth (), 150);
 	EXPECT_EQ (plugFrame.resizeRequests ().back ().getHeight (), 75);
+	ASSERT_TRUE (waitForWindow (150, 75));
 	EXPECT_TRUE (waitForPixel (75, 37, kGreyCColor));
-	// Two connections: the server may see the resize after our query, so wait for it.
-	EXPECT_TRUE (loop.runUntil ([&] {
-		XWindowAttributes a;
-		XGetWindowAttributes (display, child, &a);
-		return a.width == 150 && a.height == 75;
-	}, 3000));
 }
 
 TEST_F(X11WindowTest, RemovedLeavesNothingOnTheRunLoop)
