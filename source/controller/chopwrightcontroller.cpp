@@ -109,6 +109,61 @@ tresult PLUGIN_API ChopwrightController::setParamNormalized (ParamID tag, ParamV
 	return result;
 }
 
+namespace {
+
+// A normalised value as the SDK's conversions may take it: inside 0..1, NaN as 0.
+ParamValue clampNormalized (ParamValue value)
+{
+	return value >= 0.0 ? std::min (value, 1.0) : 0.0;
+}
+
+} // namespace
+
+tresult PLUGIN_API ChopwrightController::getParameterInfo (int32 paramIndex, ParameterInfo& info)
+{
+	if (paramIndex < 0 || paramIndex >= getParameterCount ())
+		return kInvalidArgument;
+	return EditControllerEx1::getParameterInfo (paramIndex, info);
+}
+
+tresult PLUGIN_API ChopwrightController::getParamStringByValue (ParamID tag, ParamValue valueNormalized,
+                                                                String128 string)
+{
+	if (!string || !(valueNormalized >= 0.0 && valueNormalized <= 1.0))
+		return kInvalidArgument;
+	return EditControllerEx1::getParamStringByValue (tag, valueNormalized, string);
+}
+
+tresult PLUGIN_API ChopwrightController::getParamValueByString (ParamID tag, TChar* string,
+                                                                ParamValue& valueNormalized)
+{
+	if (!string)
+		return kInvalidArgument;
+	ParamValue value = 0.0;
+	const tresult result = EditControllerEx1::getParamValueByString (tag, string, value);
+	if (result != kResultOk || std::isnan (value))
+		return kResultFalse;
+	valueNormalized = clampNormalized (value);
+	return kResultOk;
+}
+
+ParamValue PLUGIN_API ChopwrightController::normalizedParamToPlain (ParamID tag, ParamValue valueNormalized)
+{
+	return EditControllerEx1::normalizedParamToPlain (tag, clampNormalized (valueNormalized));
+}
+
+ParamValue PLUGIN_API ChopwrightController::plainParamToNormalized (ParamID tag, ParamValue plainValue)
+{
+	return clampNormalized (EditControllerEx1::plainParamToNormalized (tag, plainValue));
+}
+
+tresult PLUGIN_API ChopwrightController::getUnitInfo (int32 unitIndex, UnitInfo& info)
+{
+	if (unitIndex < 0 || unitIndex >= getUnitCount ())
+		return kResultFalse;
+	return EditControllerEx1::getUnitInfo (unitIndex, info);
+}
+
 IPlugView* PLUGIN_API ChopwrightController::createView (FIDString /*name*/) { return nullptr; }
 
 tresult PLUGIN_API ChopwrightController::setKnobMode (KnobMode /*mode*/)
@@ -138,7 +193,8 @@ tresult PLUGIN_API ChopwrightController::getProgramName (ProgramListID listId, i
                                                          String128 name)
 {
 	Parameter* programChange = getParameterObject (kProgramChangeId);
-	if (listId != kProgramChangeId || !programChange || !name)
+	if (listId != kProgramChangeId || !programChange || !name || programIndex < 0 ||
+	    programIndex > programChange->getInfo ().stepCount)
 		return kResultFalse;
 	programChange->toString (programChange->toNormalized (programIndex), name);
 	return kResultOk;
@@ -161,16 +217,15 @@ tresult PLUGIN_API ChopwrightController::onLiveMIDIControllerInput (int32 busInd
 
 tresult PLUGIN_API ChopwrightController::notify (IMessage* message)
 {
-	if (!message)
+	// The SDK's handling of text messages reads both without checking.
+	FIDString id = message ? message->getMessageID () : nullptr;
+	IAttributeList* attributes = message ? message->getAttributes () : nullptr;
+	if (!id || !attributes)
 		return kInvalidArgument;
-	FIDString id = message->getMessageID ();
-	if (!id)
-		return kResultFalse;
 
-	IAttributeList* attributes = message->getAttributes ();
 	const void* data = nullptr;
 	uint32 size = 0;
-	if (std::strcmp (id, chopwright::scopemessage::kMessageId) == 0 && attributes &&
+	if (std::strcmp (id, chopwright::scopemessage::kMessageId) == 0 &&
 	    attributes->getBinary (chopwright::scopemessage::kDataAttribute, data, size) == kResultOk)
 	{
 		if (activeEditor && activeEditor->isOpen ())

@@ -29,6 +29,17 @@ public:
 	tresult PLUGIN_API setState (IBStream* state) SMTG_OVERRIDE;
 	tresult PLUGIN_API getState (IBStream* state) SMTG_OVERRIDE;
 	tresult PLUGIN_API setParamNormalized (ParamID tag, ParamValue value) SMTG_OVERRIDE;
+
+	// Parameter and unit queries with every index and value checked first: the SDK's
+	// parameter classes throw or convert out of range for values outside 0..1.
+	tresult PLUGIN_API getParameterInfo (int32 paramIndex, ParameterInfo& info) SMTG_OVERRIDE;
+	tresult PLUGIN_API getParamStringByValue (ParamID tag, ParamValue valueNormalized,
+	                                          String128 string) SMTG_OVERRIDE;
+	tresult PLUGIN_API getParamValueByString (ParamID tag, TChar* string,
+	                                          ParamValue& valueNormalized) SMTG_OVERRIDE;
+	ParamValue PLUGIN_API normalizedParamToPlain (ParamID tag, ParamValue valueNormalized) SMTG_OVERRIDE;
+	ParamValue PLUGIN_API plainParamToNormalized (ParamID tag, ParamValue plainValue) SMTG_OVERRIDE;
+	tresult PLUGIN_API getUnitInfo (int32 unitIndex, UnitInfo& info) SMTG_OVERRIDE;
 	IPlugView* PLUGIN_API createView (FIDString name) SMTG_OVERRIDE;
 	tresult PLUGIN_API setKnobMode (KnobMode mode) SMTG_OVERRIDE;
 

@@ -338,7 +338,8 @@ tresult PLUGIN_API Chopwright::getState (IBStream* state)
 
 tresult PLUGIN_API Chopwright::notify (IMessage* message)
 {
-	if (!message)
+	// The SDK's handling of text messages reads both without checking.
+	if (!message || !message->getMessageID () || !message->getAttributes ())
 		return kInvalidArgument;
 	return AudioEffect::notify (message);
 }

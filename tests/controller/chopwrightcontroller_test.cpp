@@ -1,5 +1,6 @@
 #include "controller/chopwrightcontroller.h"
 
+#include "common/bare_message.h"
 #include "common/scopemessage.h"
 #include "common/stored_state.h"
 #include "parameterids.h"
@@ -146,12 +147,11 @@ TEST_F (ControllerTest, UnitAndProgramList)
 	EXPECT_EQ (controller->getProgramListInfo (1, list), kResultFalse);
 
 	String128 name {};
-	for (int32 index : {0, 1, 7})
-	{
-		ASSERT_EQ (controller->getProgramName (3, index, name), kResultOk);
-		EXPECT_EQ (text (name), u"Chopwright");
-	}
+	ASSERT_EQ (controller->getProgramName (3, 0, name), kResultOk);
+	EXPECT_EQ (text (name), u"Chopwright");
 	EXPECT_EQ (controller->getProgramName (2, 0, name), kResultFalse);
+	for (int32 index : {-1, 1, INT32_MAX})
+		EXPECT_EQ (controller->getProgramName (3, index, name), kResultFalse) << index;
 }
 
 TEST_F (ControllerTest, MirrorsTheProcessorState)
@@ -247,8 +247,8 @@ TEST_F (ControllerTest, RelaysScopeDataToAnOpenEditorOnly)
 	controller->setActiveEditor (nullptr);
 
 	EXPECT_EQ (controller->notify (nullptr), kInvalidArgument);
-	auto noId = owned (new HostMessage);
-	EXPECT_EQ (controller->notify (noId), kResultFalse);
+	EXPECT_EQ (controller->notify (owned (new BareMessage (nullptr))), kInvalidArgument);
+	EXPECT_EQ (controller->notify (owned (new BareMessage ("TextMessage"))), kInvalidArgument);
 	auto other = owned (new HostMessage);
 	other->setMessageID ("Other");
 	EXPECT_EQ (controller->notify (other), kResultFalse);
@@ -259,6 +259,32 @@ TEST_F (ControllerTest, RelaysScopeDataToAnOpenEditorOnly)
 	::testing::internal::CaptureStderr ();
 	EXPECT_EQ (controller->notify (textMessage), kResultOk);
 	EXPECT_EQ (::testing::internal::GetCapturedStderr (), "[AGainController] received: hello\n");
+}
+
+TEST_F (ControllerTest, HostileQueriesAreRefusedWithoutThrowing)
+{
+	String128 text {};
+	for (ParamID id = 0; id < kNumParams; ++id)
+		for (ParamValue v : {-1.0, 1.5, 1e121, -1e300, double (NAN), double (INFINITY)})
+		{
+			EXPECT_EQ (controller->getParamStringByValue (id, v, text), kInvalidArgument) << id << " " << v;
+			const ParamValue plain = controller->normalizedParamToPlain (id, v);
+			EXPECT_TRUE (std::isfinite (plain)) << id << " " << v;
+			EXPECT_EQ (plain, controller->normalizedParamToPlain (id, v > 0.5 ? 1.0 : 0.0)) << id << " " << v;
+			const ParamValue normalized = controller->plainParamToNormalized (id, v);
+			EXPECT_TRUE (normalized >= 0.0 && normalized <= 1.0) << id << " " << v;
+		}
+	ParamValue value = -1.0;
+	EXPECT_EQ (controller->getParamValueByString (kGateSizeId, const_cast<TChar*> (STR16 ("1e300")), value), kResultOk);
+	EXPECT_EQ (value, 1.0);
+	EXPECT_EQ (controller->getParamValueByString (kGateSizeId, nullptr, value), kInvalidArgument);
+
+	ParameterInfo info {};
+	for (int32 index : {-1, 5, INT32_MAX})
+		EXPECT_EQ (controller->getParameterInfo (index, info), kInvalidArgument) << index;
+	UnitInfo unit {};
+	EXPECT_EQ (controller->getUnitInfo (1, unit), kResultFalse);
+	EXPECT_EQ (controller->getUnitInfo (-1, unit), kResultFalse);
 }
 
 TEST_F (ControllerTest, KnobModeIsAlwaysLinearAndViewsAreNamed)

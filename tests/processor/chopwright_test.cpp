@@ -1,5 +1,6 @@
 #include "processor/chopwright.h"
 
+#include "common/bare_message.h"
 #include "common/stored_state.h"
 #include "parameterids.h"
 
@@ -168,6 +169,14 @@ TEST (Chopwright, RefusedStatesChangeNothing)
 	EXPECT_EQ (withNaN.sliceSize, 0.5f);
 	EXPECT_EQ (withNaN.gateSize, 0.3f);
 	EXPECT_TRUE (withNaN.bypass);
+}
+
+TEST (Chopwright, MessagesWithoutIdOrAttributesAreRefused)
+{
+	Harness h;
+	EXPECT_EQ (h.processor->notify (nullptr), kInvalidArgument);
+	EXPECT_EQ (h.processor->notify (owned (new BareMessage (nullptr))), kInvalidArgument);
+	EXPECT_EQ (h.processor->notify (owned (new BareMessage ("TextMessage"))), kInvalidArgument);
 }
 
 TEST (Chopwright, ParameterValuesAndThresholds)
