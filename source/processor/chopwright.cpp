@@ -8,6 +8,7 @@
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
+#include "sdkext/runloops.h"
 
 #include <cfloat>
 #include <cmath>
@@ -124,14 +125,14 @@ tresult PLUGIN_API Chopwright::initialize (FUnknown* context)
 	addAudioOutput (STR16 ("Stereo Out"), SpeakerArr::kStereo);
 	// A host context that brings its run loop drives the scope timer at once; otherwise the
 	// timer waits for one (an open editor offers its frame's).
-	offeredRunLoop = offerRunLoop (context);
+	offeredRunLoop = SdkExt::offerRunLoop (context);
 	return kResultOk;
 }
 
 tresult PLUGIN_API Chopwright::terminate ()
 {
 	if (offeredRunLoop)
-		withdrawRunLoop (hostContext);
+		SdkExt::withdrawRunLoop (hostContext);
 	offeredRunLoop = false;
 	engine.releaseBuffers ();
 	return AudioEffect::terminate ();

@@ -1,6 +1,6 @@
 // Module path discovery and the exported entry points, checked on a real shared object
 // (SdkProbe.so) placed inside a bundle layout and, as a copy, in a plain folder.
-#include "public.sdk/source/main/modulepath.h"
+#include "sdkext/modulepath.h"
 
 #include "pluginterfaces/base/ipluginbase.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -47,8 +47,8 @@ public:
 TEST (ModulePathTest, ProgramOutsideABundleReportsItsOwnFolder)
 {
 	const auto programFolder = folderOf (realPath ("/proc/self/exe"));
-	EXPECT_EQ (getModuleBundlePath (), programFolder);
-	EXPECT_EQ (getModuleResourcesPath (), programFolder + "/Contents/Resources");
+	EXPECT_EQ (SdkExt::getModuleBundlePath (), programFolder);
+	EXPECT_EQ (SdkExt::getModuleResourcesPath (), programFolder + "/Contents/Resources");
 }
 
 TEST (ModulePathTest, LibraryInsideBundleReportsTheBundle)

@@ -1,6 +1,7 @@
 #include "public.sdk/source/main/moduleinit.h"
 
 #include "base/source/timer.h"
+#include "sdkext/runloops.h"
 #include "test_objects.h"
 
 #include <gtest/gtest.h>
@@ -125,15 +126,15 @@ TEST_F (ModuleEntryTest, ConcurrentEntriesAndExitsRunEachListOnce)
 	EXPECT_EQ (failures, 0);
 }
 
-// timer.cpp (inside the static vst3sdk_ext) registers its own terminator: it must survive
-// static linking and let go of every host run loop at the last exit.
+// The run loop registry (sdkext/runloops.cpp, inside the static vst3sdk_ext) registers its own
+// terminator: it must survive static linking and let go of every host run loop at the last exit.
 TEST_F (ModuleEntryTest, LastExitReleasesRunLoopsHeldByTimers)
 {
 	struct : ITimerCallback { void onTimer (Timer*) override {} } callback;
 	FakeRunLoop runLoop;
 	ASSERT_TRUE (ModuleEntry (handle));
 	Timer* timer = Timer::create (&callback, 10);
-	ASSERT_TRUE (offerRunLoop (&runLoop));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&runLoop));
 	EXPECT_EQ (runLoop.timerCount (), 1u);
 
 	ASSERT_TRUE (ModuleExit ());

@@ -2,7 +2,7 @@
 // checks what a host sees of a binary linked the way the plug-in is.
 #include "public.sdk/source/common/pluginview.h"
 #include "public.sdk/source/main/moduleinit.h"
-#include "public.sdk/source/main/modulepath.h"
+#include "sdkext/modulepath.h"
 #include "public.sdk/source/main/pluginfactory.h"
 #include "public.sdk/source/vst/vstaudioeffect.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -31,13 +31,13 @@ SMTG_EXPORT_SYMBOL void* probeModuleHandle () { return Steinberg::getPlatformMod
 
 SMTG_EXPORT_SYMBOL const char* probeBundlePath ()
 {
-	bundlePath = Steinberg::getModuleBundlePath ();
+	bundlePath = Steinberg::SdkExt::getModuleBundlePath ();
 	return bundlePath.c_str ();
 }
 
 SMTG_EXPORT_SYMBOL const char* probeResourcesPath ()
 {
-	resourcesPath = Steinberg::getModuleResourcesPath ();
+	resourcesPath = Steinberg::SdkExt::getModuleResourcesPath ();
 	return resourcesPath.c_str ();
 }
 

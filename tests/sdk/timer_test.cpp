@@ -1,4 +1,5 @@
 #include "base/source/timer.h"
+#include "sdkext/runloops.h"
 
 #include "test_objects.h"
 
@@ -28,7 +29,7 @@ protected:
 	{
 		for (auto* loop : {&loopA, &loopB, &loopC})
 		{
-			withdrawRunLoop (loop);
+			SdkExt::withdrawRunLoop (loop);
 			EXPECT_EQ (loop->timerCount (), 0u);
 			EXPECT_EQ (loop->refCount (), 1u);
 		}
@@ -59,7 +60,7 @@ TEST_F (TimerTest, WithoutRunLoopTimerIsValidButInert)
 TEST_F (TimerTest, TimerCreatedBeforeOfferStartsOnOfferedRunLoop)
 {
 	Timer* timer = makeTimer (10);
-	EXPECT_TRUE (offerRunLoop (&loopA));
+	EXPECT_TRUE (SdkExt::offerRunLoop (&loopA));
 	ASSERT_EQ (loopA.timerCount (), 1u);
 	EXPECT_EQ (loopA.intervalOfOnlyTimer (), 10u);
 
@@ -72,7 +73,7 @@ TEST_F (TimerTest, TimerCreatedBeforeOfferStartsOnOfferedRunLoop)
 
 TEST_F (TimerTest, TimerCreatedAfterOfferRegistersAtOnce)
 {
-	ASSERT_TRUE (offerRunLoop (&loopA));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopA));
 	Timer* timer = makeTimer (25);
 	EXPECT_EQ (loopA.intervalOfOnlyTimer (), 25u);
 	loopA.fire ();
@@ -83,15 +84,15 @@ TEST_F (TimerTest, TimerCreatedAfterOfferRegistersAtOnce)
 
 TEST_F (TimerTest, OffersOfOneProviderAreCounted)
 {
-	ASSERT_TRUE (offerRunLoop (&loopA));
-	ASSERT_TRUE (offerRunLoop (&loopA)); // a second instance with the same host context
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopA));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopA)); // a second instance with the same host context
 	EXPECT_GT (loopA.refCount (), 1u);
 	Timer* timer = makeTimer ();
 	EXPECT_EQ (loopA.registerCallCount (), 1);
 
-	withdrawRunLoop (&loopA); // the first instance goes: the run loop stays
+	SdkExt::withdrawRunLoop (&loopA); // the first instance goes: the run loop stays
 	EXPECT_EQ (loopA.timerCount (), 1u);
-	withdrawRunLoop (&loopA); // the last offer withdrawn forgets it
+	SdkExt::withdrawRunLoop (&loopA); // the last offer withdrawn forgets it
 	EXPECT_EQ (loopA.refCount (), 1u);
 	EXPECT_EQ (loopA.timerCount (), 0u);
 	timer->release ();
@@ -100,14 +101,14 @@ TEST_F (TimerTest, OffersOfOneProviderAreCounted)
 TEST_F (TimerTest, ProvidersWithoutRunLoopAreIgnored)
 {
 	PlainObject plain;
-	EXPECT_FALSE (offerRunLoop (nullptr));
-	EXPECT_FALSE (offerRunLoop (&plain));
+	EXPECT_FALSE (SdkExt::offerRunLoop (nullptr));
+	EXPECT_FALSE (SdkExt::offerRunLoop (&plain));
 	EXPECT_EQ (plain.refCount (), 1u);
-	withdrawRunLoop (&plain);   // never offered: no effect
-	withdrawRunLoop (nullptr);
+	SdkExt::withdrawRunLoop (&plain);   // never offered: no effect
+	SdkExt::withdrawRunLoop (nullptr);
 
 	Timer* timer = makeTimer ();
-	ASSERT_TRUE (offerRunLoop (&loopA));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopA));
 	EXPECT_EQ (loopA.timerCount (), 1u);
 	timer->release ();
 }
@@ -115,7 +116,7 @@ TEST_F (TimerTest, ProvidersWithoutRunLoopAreIgnored)
 TEST_F (TimerTest, RefusingRunLoopLeavesTimerInertWithoutHarm)
 {
 	FakeRunLoop refusing (true);
-	ASSERT_TRUE (offerRunLoop (&refusing));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&refusing));
 	Timer* timer = makeTimer ();
 	EXPECT_EQ (refusing.registerCallCount (), 1);
 	EXPECT_EQ (refusing.timerCount (), 0u);
@@ -123,9 +124,9 @@ TEST_F (TimerTest, RefusingRunLoopLeavesTimerInertWithoutHarm)
 	EXPECT_EQ (callback.calls.load (), 0);
 
 	// A later, accepting run loop takes the timer once the refusing one leaves.
-	ASSERT_TRUE (offerRunLoop (&loopA));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopA));
 	EXPECT_EQ (loopA.timerCount (), 0u);
-	withdrawRunLoop (&refusing);
+	SdkExt::withdrawRunLoop (&refusing);
 	EXPECT_EQ (loopA.timerCount (), 1u);
 	loopA.fire ();
 	EXPECT_EQ (callback.calls.load (), 1);
@@ -136,26 +137,26 @@ TEST_F (TimerTest, RefusingRunLoopLeavesTimerInertWithoutHarm)
 
 TEST_F (TimerTest, WithdrawMovesTimersToNextOfferedRunLoop)
 {
-	ASSERT_TRUE (offerRunLoop (&loopA));
-	ASSERT_TRUE (offerRunLoop (&loopB));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopA));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopB));
 	Timer* first = makeTimer (10);
 	Timer* second = makeTimer (20);
 	EXPECT_EQ (loopA.timerCount (), 2u);
 	EXPECT_EQ (loopB.timerCount (), 0u); // only the first offered run loop drives timers
 
-	withdrawRunLoop (&loopB); // not the current one: nothing moves
+	SdkExt::withdrawRunLoop (&loopB); // not the current one: nothing moves
 	EXPECT_EQ (loopA.timerCount (), 2u);
-	ASSERT_TRUE (offerRunLoop (&loopB));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopB));
 
-	withdrawRunLoop (&loopA);
+	SdkExt::withdrawRunLoop (&loopA);
 	EXPECT_EQ (loopA.timerCount (), 0u);
 	EXPECT_EQ (loopB.timerCount (), 2u);
 	loopB.fire ();
 	EXPECT_EQ (callback.calls.load (), 2);
 
-	withdrawRunLoop (&loopB); // none left: timers go inert...
+	SdkExt::withdrawRunLoop (&loopB); // none left: timers go inert...
 	EXPECT_EQ (loopB.timerCount (), 0u);
-	ASSERT_TRUE (offerRunLoop (&loopC)); // ...until another run loop arrives
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopC)); // ...until another run loop arrives
 	EXPECT_EQ (loopC.timerCount (), 2u);
 
 	first->release ();
@@ -165,7 +166,7 @@ TEST_F (TimerTest, WithdrawMovesTimersToNextOfferedRunLoop)
 
 TEST_F (TimerTest, StopUnregistersAndSilencesLateHostCalls)
 {
-	ASSERT_TRUE (offerRunLoop (&loopA));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopA));
 	Timer* timer = makeTimer ();
 	auto retained = loopA.retainHandlers ();
 	ASSERT_EQ (retained.size (), 1u);
@@ -176,15 +177,15 @@ TEST_F (TimerTest, StopUnregistersAndSilencesLateHostCalls)
 	EXPECT_EQ (callback.calls.load (), 0);
 
 	timer->stop (); // idempotent
-	withdrawRunLoop (&loopA);
-	ASSERT_TRUE (offerRunLoop (&loopA)); // a stopped timer does not come back
+	SdkExt::withdrawRunLoop (&loopA);
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopA)); // a stopped timer does not come back
 	EXPECT_EQ (loopA.timerCount (), 0u);
 	timer->release ();
 }
 
 TEST_F (TimerTest, ReleaseWhileRegisteredUnregistersAndHandlerOutlivesTimer)
 {
-	ASSERT_TRUE (offerRunLoop (&loopA));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopA));
 	Timer* timer = makeTimer ();
 	auto retained = loopA.retainHandlers ();
 	timer->release (); // destroyed while registered
@@ -205,7 +206,7 @@ TEST_F (TimerTest, CallbackMayReleaseItsOwnTimer)
 		int calls {0};
 	} selfReleasing;
 
-	ASSERT_TRUE (offerRunLoop (&loopA));
+	ASSERT_TRUE (SdkExt::offerRunLoop (&loopA));
 	ASSERT_NE (Timer::create (&selfReleasing, 5), nullptr);
 	loopA.fire ();
 	EXPECT_EQ (selfReleasing.calls, 1);
@@ -220,12 +221,12 @@ TEST_F (TimerTest, ConcurrentTimersAndRunLoopChangesStayConsistent)
 	std::thread host ([&] {
 		while (running)
 		{
-			offerRunLoop (&loopA);
+			SdkExt::offerRunLoop (&loopA);
 			loopA.fire ();
-			offerRunLoop (&loopB);
-			withdrawRunLoop (&loopA);
+			SdkExt::offerRunLoop (&loopB);
+			SdkExt::withdrawRunLoop (&loopA);
 			loopB.fire ();
-			withdrawRunLoop (&loopB);
+			SdkExt::withdrawRunLoop (&loopB);
 		}
 	});
 	auto churn = [&] {

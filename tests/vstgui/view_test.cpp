@@ -1,10 +1,9 @@
 // Views without a window: control values, edits and dirty state, mouse dispatch, timers.
 #include "vstgui/vstgui.h"
 
-#include "hosting/host_context.h"
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -212,7 +211,7 @@ TEST_F(MouseTest, ObserversHearHoverAndMaySwallowPresses)
 	log.clear ();
 	recorder.downResult = kMouseEventHandled;
 	p (10, 10);
-	EXPECT_EQ (frame->onMouseDown (p, kLButton), kMouseEventNotHandled);
+	EXPECT_EQ (frame->onMouseDown (p, kLButton), kMouseEventHandled); // the observer's answer
 	EXPECT_EQ (log, std::vector<std::string> ({"observer down 10,10"}));
 	log.clear ();
 	recorder.downResult = kMouseEventNotHandled;
@@ -256,6 +255,48 @@ TEST(FrameLifetimeTest, CloseReleasesTheFrameAndItsViews)
 }
 
 namespace {
+// A run loop whose clock moves only when told, a millisecond at a time.
+struct ManualRunLoop : X11::IRunLoop, NonAtomicReferenceCounted
+{
+	struct Timer
+	{
+		X11::ITimerHandler* handler;
+		uint64_t interval, due;
+	};
+	std::vector<Timer> timers;
+	uint64_t now = 0;
+
+	bool registerEventHandler (int, X11::IEventHandler*) override { return false; }
+	bool unregisterEventHandler (X11::IEventHandler*) override { return false; }
+	bool registerTimer (uint64_t interval, X11::ITimerHandler* handler) override
+	{
+		timers.push_back ({handler, interval, now + interval});
+		return true;
+	}
+	bool unregisterTimer (X11::ITimerHandler* handler) override
+	{
+		auto n = timers.size ();
+		timers.erase (std::remove_if (timers.begin (), timers.end (), [&] (auto& t) { return t.handler == handler; }),
+		              timers.end ());
+		return timers.size () != n;
+	}
+	void advance (uint64_t milliseconds)
+	{
+		for (auto end = now + milliseconds; now < end;)
+		{
+			++now;
+			for (auto t : std::vector<Timer> (timers)) // copied: a handler may unregister
+			{
+				auto it = std::find_if (timers.begin (), timers.end (), [&] (auto& x) { return x.handler == t.handler; });
+				if (it == timers.end () || it->due > now)
+					continue;
+				it->due += it->interval;
+				t.handler->onTimer ();
+			}
+		}
+	}
+};
+
 struct TimerTarget : CBaseObject
 {
 	std::vector<CBaseObject*> senders;
@@ -271,30 +312,32 @@ struct TimerTarget : CBaseObject
 
 TEST(TimerTest, NotifiesTheTargetAtItsPeriodOnTheRunLoop)
 {
-	hosting::RunLoop loop;
+	ManualRunLoop loop;
+	X11::RunLoop::init (&loop);
 	auto target = makeOwned<TimerTarget> ();
 	auto timer = makeOwned<CVSTGUITimer> (target.get (), 20, true);
-	EXPECT_EQ (loop.timerCount (), 0u);
-	X11::RunLoop::init (&loop); // timers move to the run loop once there is one
-	EXPECT_EQ (loop.timerCount (), 1u);
+	EXPECT_EQ (loop.timers.size (), 1u);
 	loop.advance (19);
 	EXPECT_TRUE (target->messages.empty ());
 	loop.advance (41);
 	ASSERT_EQ (target->messages.size (), 3u);
 	EXPECT_EQ (target->messages[0], CVSTGUITimer::kMsgTimer);
 	EXPECT_EQ (target->senders[0], timer.get ());
+	timer->setFireTime (25); // restarts with the new period
+	loop.advance (24);
+	EXPECT_EQ (target->messages.size (), 3u);
+	loop.advance (1);
+	EXPECT_EQ (target->messages.size (), 4u);
 	timer->stop ();
 	loop.advance (100);
-	EXPECT_EQ (target->messages.size (), 3u);
-	EXPECT_EQ (loop.timerCount (), 0u);
-	timer->start ();
-	X11::RunLoop::exit (&loop); // the last offer gone: unregistered
-	EXPECT_EQ (loop.timerCount (), 0u);
+	EXPECT_EQ (target->messages.size (), 4u);
+	EXPECT_TRUE (loop.timers.empty ());
+	X11::RunLoop::exit ();
 }
 
 TEST(TimerTest, CallbackMayStopAndReleaseItsTimer)
 {
-	hosting::RunLoop loop;
+	ManualRunLoop loop;
 	X11::RunLoop::init (&loop);
 	int calls = 0;
 	new CVSTGUITimer ([&] (CVSTGUITimer* t) { // releases itself
@@ -304,32 +347,23 @@ TEST(TimerTest, CallbackMayStopAndReleaseItsTimer)
 	}, 10);
 	loop.advance (50);
 	EXPECT_EQ (calls, 1);
-	EXPECT_EQ (loop.timerCount (), 0u);
-	X11::RunLoop::exit (&loop);
+	EXPECT_TRUE (loop.timers.empty ());
+	X11::RunLoop::exit ();
 }
 
-TEST(TimerTest, FollowsTheNextRunLoopWhenTheFirstIsWithdrawn)
+TEST(TimerTest, TheRunLoopIsCountedAndATimerStartedWithoutOneNeverFires)
 {
-	hosting::RunLoop first, second;
-	X11::RunLoop::init (&first);
-	X11::RunLoop::init (&second);
-	X11::RunLoop::init (&first); // counted
+	ManualRunLoop loop;
 	int calls = 0;
-	auto timer = makeOwned<CVSTGUITimer> ([&] (CVSTGUITimer*) { ++calls; }, 10);
-	EXPECT_EQ (first.timerCount (), 1u);
-	X11::RunLoop::exit (&first);
-	EXPECT_EQ (first.timerCount (), 1u);
-	X11::RunLoop::exit (&first);
-	EXPECT_EQ (first.timerCount (), 0u);
-	EXPECT_EQ (second.timerCount (), 1u);
-	second.advance (10);
-	EXPECT_EQ (calls, 1);
-	timer->setFireTime (25);
-	second.advance (20);
-	EXPECT_EQ (calls, 1);
-	second.advance (5);
-	EXPECT_EQ (calls, 2);
-	timer = nullptr;
-	EXPECT_EQ (second.timerCount (), 0u);
-	X11::RunLoop::exit (&second);
+	auto early = makeOwned<CVSTGUITimer> ([&] (CVSTGUITimer*) { ++calls; }, 10);
+	EXPECT_TRUE (early->isRunning ()); // as in VSTGUI: running, but nothing serves it
+	X11::RunLoop::init (&loop);
+	X11::RunLoop::init (nullptr); // counted: the first run loop stays
+	X11::RunLoop::exit ();
+	EXPECT_EQ (X11::RunLoop::get ().get (), &loop);
+	loop.advance (50);
+	EXPECT_EQ (calls, 0);
+	X11::RunLoop::exit ();
+	EXPECT_EQ (X11::RunLoop::get (), nullptr);
+	EXPECT_EQ (loop.getNbReference (), 1); // let go
 }

@@ -22,4 +22,4 @@
 #include "lib/cviewcontainer.h"
 #include "lib/cvstguitimer.h"
 #include "lib/imouseobserver.h"
-#include "lib/platform/linux/x11runloop.h"
+#include "lib/platform/linux/x11platform.h"

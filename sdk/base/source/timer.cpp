@@ -1,12 +1,10 @@
 #include "base/source/timer.h"
 
-#include "public.sdk/source/main/moduleinit.h"
 #include "pluginterfaces/gui/iplugview.h"
+#include "sdkext/runloops.h"
 
-#include <algorithm>
 #include <atomic>
 #include <mutex>
-#include <vector>
 
 namespace Steinberg {
 namespace {
@@ -66,7 +64,8 @@ private:
 };
 
 //------------------------------------------------------------------------
-class RunLoopTimer final : public Timer
+// Kept on the module's current run loop by our layer's registry.
+class RunLoopTimer final : public Timer, public SdkExt::RunLoopClient
 {
 public:
 	RunLoopTimer (ITimerCallback* callback, uint32 interval)
@@ -74,159 +73,23 @@ public:
 	{
 	}
 	~RunLoopTimer () override { stop (); }
-	void stop () override;
 
-	const IPtr<TimerHandler> handler;
-	const uint32 interval;
-	Linux::IRunLoop* registeredOn {nullptr}; // guarded by the registry mutex
-};
-
-//------------------------------------------------------------------------
-// The module's run loops (in offering order; the first drives all timers) and live timers.
-// Host registerTimer/unregisterTimer calls happen under the mutex; onTimer never does.
-class RunLoopRegistry
-{
-public:
-	void addTimer (RunLoopTimer& timer)
+	void stop () override
 	{
-		std::lock_guard<std::mutex> lock (mutex);
-		timers.push_back (&timer);
-		attach (timer, currentRunLoop ());
+		handler->disconnect ();
+		SdkExt::removeRunLoopClient (*this);
 	}
 
-	void removeTimer (RunLoopTimer& timer)
+	bool registerOn (Linux::IRunLoop* runLoop) override
 	{
-		std::lock_guard<std::mutex> lock (mutex);
-		auto it = std::find (timers.begin (), timers.end (), &timer);
-		if (it == timers.end ())
-			return;
-		timers.erase (it);
-		detach (timer);
+		return runLoop->registerTimer (handler, interval) == kResultOk;
 	}
-
-	bool offer (FUnknown* provider)
-	{
-		if (!provider)
-			return false;
-		FUnknownPtr<Linux::IRunLoop> runLoop (provider);
-		if (!runLoop)
-			return false;
-
-		std::lock_guard<std::mutex> lock (mutex);
-		auto known = findOffer (provider);
-		if (known != offers.end ())
-		{
-			++known->count; // several instances may share one host context
-			return true;
-		}
-		provider->addRef ();
-		offers.push_back ({provider, runLoop.take (), 1});
-		if (offers.size () == 1)
-			moveTimersTo (offers.front ().runLoop);
-		return true;
-	}
-
-	void withdraw (FUnknown* provider)
-	{
-		Offer removed {};
-		{
-			std::lock_guard<std::mutex> lock (mutex);
-			auto it = findOffer (provider);
-			if (it == offers.end () || --it->count > 0)
-				return;
-			const bool wasCurrent = it == offers.begin ();
-			removed = *it;
-			offers.erase (it);
-			if (wasCurrent)
-				moveTimersTo (currentRunLoop ());
-		}
-		removed.release (); // after unlocking: the host object may go with it
-	}
-
-	// At the module's last exit: no host object may be kept beyond ModuleExit.
-	void withdrawAll ()
-	{
-		std::vector<Offer> removed;
-		{
-			std::lock_guard<std::mutex> lock (mutex);
-			for (auto* timer : timers)
-				detach (*timer);
-			removed.swap (offers);
-		}
-		for (auto& offer : removed)
-			offer.release ();
-	}
+	void unregisterFrom (Linux::IRunLoop* runLoop) override { runLoop->unregisterTimer (handler); }
 
 private:
-	// Counted references, released by hand only: unloading the library destroys the registry
-	// without calling into host objects.
-	struct Offer
-	{
-		FUnknown* provider;
-		Linux::IRunLoop* runLoop;
-		int count; // offers not yet withdrawn
-		void release ()
-		{
-			runLoop->release ();
-			provider->release ();
-		}
-	};
-
-	std::vector<Offer>::iterator findOffer (FUnknown* provider)
-	{
-		return std::find_if (offers.begin (), offers.end (),
-		                     [provider] (const Offer& o) { return o.provider == provider; });
-	}
-
-	Linux::IRunLoop* currentRunLoop () const
-	{
-		return offers.empty () ? nullptr : offers.front ().runLoop;
-	}
-
-	// Timers already on `runLoop` stay; the others leave their loop and try this one again.
-	void moveTimersTo (Linux::IRunLoop* runLoop)
-	{
-		for (auto* timer : timers)
-		{
-			if (timer->registeredOn == runLoop && runLoop)
-				continue;
-			detach (*timer);
-			attach (*timer, runLoop);
-		}
-	}
-
-	// A refused registration leaves the timer inert on this run loop.
-	static void attach (RunLoopTimer& timer, Linux::IRunLoop* runLoop)
-	{
-		if (runLoop && runLoop->registerTimer (timer.handler, timer.interval) == kResultOk)
-			timer.registeredOn = runLoop;
-	}
-
-	static void detach (RunLoopTimer& timer)
-	{
-		if (timer.registeredOn)
-			timer.registeredOn->unregisterTimer (timer.handler);
-		timer.registeredOn = nullptr;
-	}
-
-	std::mutex mutex;
-	std::vector<Offer> offers;
-	std::vector<RunLoopTimer*> timers;
+	const IPtr<TimerHandler> handler;
+	const uint32 interval;
 };
-
-RunLoopRegistry& registry ()
-{
-	static RunLoopRegistry instance;
-	return instance;
-}
-
-ModuleTerminator forgetRunLoopsAtExit ([] { registry ().withdrawAll (); });
-
-void RunLoopTimer::stop ()
-{
-	handler->disconnect ();
-	registry ().removeTimer (*this);
-}
 
 } // namespace
 
@@ -236,12 +99,8 @@ Timer* Timer::create (ITimerCallback* callback, uint32 milliseconds)
 	if (!callback || milliseconds == 0)
 		return nullptr;
 	auto* timer = new RunLoopTimer (callback, milliseconds);
-	registry ().addTimer (*timer);
+	SdkExt::addRunLoopClient (*timer);
 	return timer;
 }
-
-bool offerRunLoop (FUnknown* provider) { return registry ().offer (provider); }
-
-void withdrawRunLoop (FUnknown* provider) { registry ().withdraw (provider); }
 
 } // namespace Steinberg

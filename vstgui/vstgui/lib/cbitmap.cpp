@@ -1,7 +1,6 @@
 #include "cbitmap.h"
 #include "cdrawcontext.h"
-#include "platform/linux/cairobitmap.h"
-#include "platform/linux/x11runloop.h"
+#include "platform/linux/x11platform.h"
 
 #include <cairo/cairo.h>
 #include <cmath>
@@ -14,7 +13,8 @@ CBitmap::CBitmap (const CResourceDescription& desc) : resourceDesc (desc)
 		return;
 	resourceName = desc.u.name;
 	resourceDesc.u.name = resourceName.data ();
-	auto path = resourceName.front () == '/' ? resourceName : X11::getResourcePath () + "/" + resourceName;
+	auto& folder = X11::getResourcePath ();
+	auto path = resourceName.front () == '/' || folder.empty () ? resourceName : folder + "/" + resourceName;
 	if (auto bitmap = IPlatformBitmap::createFromPath (path.data ()))
 		setPlatformBitmap (bitmap);
 }
@@ -79,7 +79,7 @@ PlatformBitmapPtr CBitmap::getBestPlatformBitmapForScaleFactor (double scaleFact
 
 CBitmapPixelAccess* CBitmapPixelAccess::create (CBitmap* bitmap)
 {
-	auto platformBitmap = bitmap ? dynamic_cast<Cairo::Bitmap*> (bitmap->getPlatformBitmap ().get ()) : nullptr;
+	auto platformBitmap = bitmap ? bitmap->getPlatformBitmap () : nullptr;
 	if (!platformBitmap)
 		return nullptr;
 	auto access = new CBitmapPixelAccess;

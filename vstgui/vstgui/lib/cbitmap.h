@@ -2,7 +2,7 @@
 
 #include "ccolor.h"
 #include "crect.h"
-#include "platform/iplatformbitmap.h"
+#include "platform/linux/cairobitmap.h"
 
 #include <string>
 #include <vector>

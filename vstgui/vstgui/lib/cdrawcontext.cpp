@@ -1,7 +1,6 @@
 #include "cdrawcontext.h"
 #include "cbitmap.h"
 #include "cgraphicspath.h"
-#include "platform/linux/cairobitmap.h"
 
 #include <cairo/cairo.h>
 #include <cmath>
@@ -209,10 +208,9 @@ void CDrawContext::drawBitmap (CBitmap* bitmap, const CRect& dest, const CPoint&
 	double drawScale = scaleFactor * std::sqrt (std::abs (state.transform.m11 * state.transform.m22 -
 	                                                      state.transform.m12 * state.transform.m21));
 	auto platformBitmap = bitmap->getBestPlatformBitmapForScaleFactor (drawScale);
-	auto cairoBitmap = dynamic_cast<Cairo::Bitmap*> (platformBitmap.get ());
-	if (!cairoBitmap)
+	if (!platformBitmap)
 		return;
-	double s = cairoBitmap->getScaleFactor ();
+	double s = platformBitmap->getScaleFactor ();
 	CRect area (dest.left - offset.x, dest.top - offset.y, 0, 0);
 	area.setWidth (bitmap->getWidth ()).setHeight (bitmap->getHeight ());
 	area.bound (dest);
@@ -221,7 +219,7 @@ void CDrawContext::drawBitmap (CBitmap* bitmap, const CRect& dest, const CPoint&
 	cairo_clip (cr);
 	cairo_translate (cr, dest.left - offset.x, dest.top - offset.y);
 	cairo_scale (cr, 1. / s, 1. / s);
-	cairo_set_source_surface (cr, cairoBitmap->getSurface (), 0, 0);
+	cairo_set_source_surface (cr, platformBitmap->getSurface (), 0, 0);
 	cairo_pattern_set_filter (cairo_get_source (cr), CAIRO_FILTER_GOOD);
 	cairo_pattern_set_extend (cairo_get_source (cr), CAIRO_EXTEND_PAD); // scaled edges stay solid
 	cairo_paint_with_alpha (cr, alpha * state.globalAlpha);

@@ -1,7 +1,7 @@
 #include "cframe.h"
 #include "cdrawcontext.h"
 #include "platform/linux/x11frame.h"
-#include "platform/linux/x11runloop.h"
+#include "platform/linux/x11platform.h"
 
 #include <algorithm>
 
@@ -27,7 +27,7 @@ bool CFrame::open (void* parent, const PlatformType& platformType, IPlatformFram
 		return false;
 	if (platformType != PlatformType::kX11EmbedWindowID && platformType != PlatformType::kDefaultNative)
 		return false;
-	Steinberg::Linux::IRunLoop* runLoop = X11::RunLoop::get ();
+	auto runLoop = X11::RunLoop::get ();
 	if (auto x11Config = dynamic_cast<X11::FrameConfig*> (config); x11Config && x11Config->runLoop)
 		runLoop = x11Config->runLoop;
 	auto window = std::make_unique<X11::Frame> (this, reinterpret_cast<unsigned long> (parent), runLoop, scaleFactor);
@@ -173,7 +173,7 @@ CMouseEventResult CFrame::onMouseDown (CPoint& where, const CButtonState& button
 	getChildTransform ().inverse ().transform (local);
 	for (auto o : std::vector<IMouseObserver*> (mouseObservers))
 		if (o->onMouseDown (this, local, buttons) == kMouseEventHandled)
-			return kMouseEventNotHandled;
+			return kMouseEventHandled; // the observer took it: the views never see it
 	return CViewContainer::onMouseDown (where, buttons);
 }
 
@@ -188,7 +188,7 @@ CMouseEventResult CFrame::onMouseMoved (CPoint& where, const CButtonState& butto
 	getChildTransform ().inverse ().transform (local);
 	for (auto o : std::vector<IMouseObserver*> (mouseObservers))
 		if (o->onMouseMoved (this, local, buttons) == kMouseEventHandled)
-			return kMouseEventNotHandled;
+			return kMouseEventHandled;
 	if (!mouseDownView)
 		setMouseOverView (getViewAt (where, true), local, buttons);
 	return CViewContainer::onMouseMoved (where, buttons);

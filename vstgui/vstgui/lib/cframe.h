@@ -2,11 +2,10 @@
 
 #include "cviewcontainer.h"
 #include "imouseobserver.h"
+#include "platform/platform_x11.h"
 
 #include <memory>
 #include <vector>
-
-namespace Steinberg { namespace Linux { class IRunLoop; } }
 
 namespace VSTGUI {
 
@@ -37,10 +36,10 @@ namespace X11 {
 class Frame;
 
 // Platform options of CFrame::open for X11: the run loop that serves the window's events and
-// redraws (by default the one given to X11::RunLoop::init).
+// redraws (by default X11::RunLoop::get ()).
 struct FrameConfig : IPlatformFrameConfig
 {
-	Steinberg::Linux::IRunLoop* runLoop {nullptr};
+	SharedPointer<IRunLoop> runLoop;
 };
 } // namespace X11
 

@@ -1,6 +1,5 @@
 #include "coffscreencontext.h"
 #include "cframe.h"
-#include "platform/linux/cairobitmap.h"
 
 #include <cairo/cairo.h>
 #include <cmath>
@@ -18,7 +17,7 @@ SharedPointer<COffscreenContext> COffscreenContext::create (const CPoint& size, 
 	if (size.x <= 0 || size.y <= 0 || scaleFactor <= 0)
 		return {};
 	auto bitmap = makeOwned<CBitmap> (size.x, size.y, scaleFactor);
-	auto platformBitmap = dynamic_cast<Cairo::Bitmap*> (bitmap->getPlatformBitmap ().get ());
+	auto platformBitmap = bitmap->getPlatformBitmap ();
 	if (!platformBitmap)
 		return {};
 	auto cr = cairo_create (platformBitmap->getSurface ());
@@ -36,7 +35,7 @@ SharedPointer<CBitmap> renderBitmapOffscreen (const CPoint& size, double scaleFa
 	drawFunction (*context);
 	SharedPointer<CBitmap> bitmap (context->getBitmap ());
 	context = nullptr; // finishes drawing
-	if (auto p = dynamic_cast<Cairo::Bitmap*> (bitmap->getPlatformBitmap ().get ()))
+	if (auto p = bitmap->getPlatformBitmap ())
 		cairo_surface_flush (p->getSurface ());
 	return bitmap;
 }

@@ -1,5 +1,5 @@
 #include "cvstguitimer.h"
-#include "platform/linux/x11runloop.h"
+#include "platform/linux/x11platform.h"
 
 namespace VSTGUI {
 

@@ -10,7 +10,8 @@ namespace VSTGUI {
 namespace X11 { class Timer; }
 
 // Calls its target's notify (this, kMsgTimer), or a function, every fireTime milliseconds while
-// running. Runs on the run loop given to X11::RunLoop::init (waiting until one is there).
+// running, on the library's run loop (X11::RunLoop) of the moment it starts; started while there
+// is none, it runs but never fires.
 class CVSTGUITimer : public CBaseObject
 {
 public:

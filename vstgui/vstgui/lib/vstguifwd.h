@@ -29,8 +29,10 @@ class CGradient;
 class CVSTGUITimer;
 class IControlListener;
 class IMouseObserver;
-class IPlatformBitmap;
 class VSTGUIEditorInterface;
+namespace Cairo { class Bitmap; }
+// Cairo only: the platform bitmap is a cairo image surface (platform/linux/cairobitmap.h).
+using IPlatformBitmap = Cairo::Bitmap;
 using PlatformBitmapPtr = SharedPointer<IPlatformBitmap>;
 
 // Mouse buttons and modifier keys, as bits of CButtonState.

@@ -1,6 +1,6 @@
 #include "public.sdk/source/main/pluginfactory.h"
 
-#include "base/source/timer.h"
+#include "sdkext/runloops.h"
 
 #include <cstring>
 
@@ -150,17 +150,18 @@ tresult PLUGIN_API CPluginFactory::setHostContext (FUnknown* context)
 {
 	if (context == hostContext)
 		return kResultOk;
-	// Offer the new context first so timers move straight from the old run loop to the new one.
+	// Our layer: a context with a run loop serves the module's timers. The new one is offered
+	// first, so they move straight from the old run loop to the new one.
 	if (context)
 	{
 		context->addRef ();
-		offerRunLoop (context);
+		SdkExt::offerRunLoop (context);
 	}
 	FUnknown* previous = hostContext;
 	hostContext = context;
 	if (previous)
 	{
-		withdrawRunLoop (previous);
+		SdkExt::withdrawRunLoop (previous);
 		previous->release ();
 	}
 	return kResultOk;

@@ -1,11 +1,29 @@
 #include "vstguieditor.h"
 
-#include "base/source/timer.h"
+#include "public.sdk/source/main/moduleinit.h"
+#include "sdkext/modulepath.h"
+#include "sdkext/runloops.h"
+#include "sdkext/vstguirunloop.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace Steinberg {
+namespace {
+
+// The module sets up the view library for its lifetime, as the SDK does for VSTGUI: resources come
+// from the bundle, and its run loop is the module's host run loops.
+ModuleInitializer initViewLibrary ([] {
+	VSTGUI::X11::setResourcePath (SdkExt::getModuleResourcesPath ());
+	VSTGUI::X11::RunLoop::init (SdkExt::createVSTGUIRunLoop ());
+});
+ModuleTerminator exitViewLibrary ([] {
+	VSTGUI::X11::RunLoop::exit ();
+	VSTGUI::X11::setResourcePath ({});
+});
+
+} // namespace
+
 namespace Vst {
 
 VSTGUIEditor::VSTGUIEditor (void* controller, ViewRect* size)
@@ -45,11 +63,9 @@ tresult PLUGIN_API VSTGUIEditor::attached (void* parent, FIDString type)
 {
 	if (isPlatformTypeSupported (type) != kResultTrue || isAttached ())
 		return kResultFalse;
-	// The plug frame's run loop serves our window and timers, and the module's other timers too.
-	if (plugFrame && plugFrame->queryInterface (Linux::IRunLoop::iid, reinterpret_cast<void**> (&runLoop)) != kResultOk)
-		runLoop = nullptr;
-	VSTGUI::X11::RunLoop::init (runLoop);
-	if (plugFrame && offerRunLoop (plugFrame))
+	// The plug frame's run loop serves the window and the idle timer (through the view library's
+	// run loop), and the module's other timers too.
+	if (plugFrame && SdkExt::offerRunLoop (plugFrame))
 		offeredFrame = plugFrame;
 	timer->start ();
 
@@ -72,14 +88,8 @@ tresult PLUGIN_API VSTGUIEditor::removed ()
 	if (frame)
 		close ();
 	if (offeredFrame)
-		withdrawRunLoop (offeredFrame);
+		SdkExt::withdrawRunLoop (offeredFrame);
 	offeredFrame = nullptr;
-	if (runLoop)
-	{
-		VSTGUI::X11::RunLoop::exit (runLoop);
-		runLoop->release ();
-		runLoop = nullptr;
-	}
 	return isAttached () ? EditorView::removed () : kResultOk;
 }
 

@@ -1,5 +1,7 @@
 // An IPlugView whose contents are a VSTGUI CFrame: subclasses build the frame in open () and
 // tear it down in close (). Embeds into X11 parent windows, driven by the plug frame's run loop.
+// Linking it sets the view library up at the first ModuleEntry: resources from the bundle's
+// Contents/Resources, its run loop on the module's host run loops.
 #pragma once
 
 #include "public.sdk/source/vst/vsteditcontroller.h"
@@ -53,6 +55,11 @@ public:
 	// The idle timer.
 	CMessageResult notify (CBaseObject* sender, VSTGUI::IdStringPtr message) override;
 
+	// One reference count: VSTGUI's (SharedPointer, remember/forget) is the editor's own, so a
+	// SharedPointer to the editor never deletes it while the host holds it.
+	void remember () override { addRef (); }
+	void forget () override { release (); }
+
 	DEFINE_INTERFACES
 		DEF_INTERFACE (IPlugViewContentScaleSupport)
 	END_DEFINE_INTERFACES (EditorView)
@@ -60,8 +67,7 @@ public:
 
 protected:
 	CVSTGUITimer* timer;
-	Linux::IRunLoop* runLoop {nullptr}; // the plug frame's, while attached
-	IPlugFrame* offeredFrame {nullptr}; // offered to the module's timers, while attached
+	IPlugFrame* offeredFrame {nullptr}; // its run loop offered to the module, while attached
 	ScaleFactor contentScaleFactor {1.f};
 
 private:

@@ -28,9 +28,7 @@ PNGBitmapBuffer Bitmap::createMemoryPNGRepresentation ()
 	return buffer;
 }
 
-} // namespace Cairo
-
-PlatformBitmapPtr IPlatformBitmap::create (const CPoint& size)
+PlatformBitmapPtr Bitmap::create (const CPoint& size)
 {
 	auto s = cairo_image_surface_create (CAIRO_FORMAT_ARGB32, static_cast<int> (size.x), static_cast<int> (size.y));
 	if (cairo_surface_status (s) != CAIRO_STATUS_SUCCESS)
@@ -38,10 +36,10 @@ PlatformBitmapPtr IPlatformBitmap::create (const CPoint& size)
 		cairo_surface_destroy (s);
 		return {};
 	}
-	return owned<IPlatformBitmap> (new Cairo::Bitmap (s));
+	return makeOwned<Bitmap> (s);
 }
 
-PlatformBitmapPtr IPlatformBitmap::createFromPath (UTF8StringPtr absolutePath)
+PlatformBitmapPtr Bitmap::createFromPath (UTF8StringPtr absolutePath)
 {
 	auto s = cairo_image_surface_create_from_png (absolutePath);
 	if (cairo_surface_status (s) != CAIRO_STATUS_SUCCESS)
@@ -62,7 +60,8 @@ PlatformBitmapPtr IPlatformBitmap::createFromPath (UTF8StringPtr absolutePath)
 		cairo_surface_destroy (s);
 		s = argb;
 	}
-	return owned<IPlatformBitmap> (new Cairo::Bitmap (s));
+	return makeOwned<Bitmap> (s);
 }
 
+} // namespace Cairo
 } // namespace VSTGUI

@@ -1,5 +1,4 @@
 #include "x11frame.h"
-#include "x11handler.h"
 
 #include "../../cdrawcontext.h"
 #include "../../cframe.h"
@@ -53,7 +52,7 @@ int32_t buttonsFromXState (unsigned int state)
 
 } // namespace
 
-Frame::Frame (CFrame* frame, unsigned long parent, Steinberg::Linux::IRunLoop* runLoop, double scaleFactor)
+Frame::Frame (CFrame* frame, unsigned long parent, const SharedPointer<IRunLoop>& runLoop, double scaleFactor)
 : frame (frame), runLoop (runLoop), scaleFactor (scaleFactor), size (frame->getViewSize ())
 {
 	if (!runLoop || !parent || !(display = XOpenDisplay (nullptr)))
@@ -80,34 +79,17 @@ Frame::Frame (CFrame* frame, unsigned long parent, Steinberg::Linux::IRunLoop* r
 	XMapWindow (display, window);
 	XFlush (display);
 
-	eventHandler = new Handler ([this] () { processEvents (); });
-	if (runLoop->registerEventHandler (eventHandler, ConnectionNumber (display)) != Steinberg::kResultTrue)
-	{
-		eventHandler->release ();
-		eventHandler = nullptr;
-		return;
-	}
-	redrawTimer = new Handler ([this] () { redraw (); });
-	if (runLoop->registerTimer (redrawTimer, kRedrawInterval) != Steinberg::kResultTrue)
-	{
-		redrawTimer->release (); // without timers, repaints follow events and idle () only
-		redrawTimer = nullptr;
-	}
+	eventsRegistered = runLoop->registerEventHandler (ConnectionNumber (display), this);
+	// Without the timer, repaints follow events and idle () only.
+	redrawTimerRegistered = eventsRegistered && runLoop->registerTimer (kRedrawInterval, this);
 }
 
 Frame::~Frame () noexcept
 {
-	for (auto h : {eventHandler, redrawTimer})
-	{
-		if (!h)
-			continue;
-		if (h == eventHandler)
-			runLoop->unregisterEventHandler (h);
-		else
-			runLoop->unregisterTimer (h);
-		h->detach ();
-		h->release ();
-	}
+	if (eventsRegistered)
+		runLoop->unregisterEventHandler (this);
+	if (redrawTimerRegistered)
+		runLoop->unregisterTimer (this);
 	if (surface)
 		cairo_surface_destroy (surface);
 	if (display)

@@ -1,28 +1,26 @@
-// The X11 child window of a CFrame, drawn with cairo, served by the host's run loop.
+// The X11 child window of a CFrame, drawn with cairo, served by a run loop: its X connection
+// is watched there, and a timer there redraws what was invalidated.
 #pragma once
 
 #include "../../crect.h"
+#include "../platform_x11.h"
 
 #include <cstdint>
 
 typedef struct _XDisplay Display;
 typedef struct _cairo_surface cairo_surface_t;
 
-namespace Steinberg { namespace Linux { class IRunLoop; } }
-
 namespace VSTGUI {
 namespace X11 {
 
-class Handler;
-
-class Frame
+class Frame final : private IEventHandler, private ITimerHandler
 {
 public:
 	// Opens a display connection and a child window of `parent`; check isValid ().
-	Frame (CFrame* frame, unsigned long parent, Steinberg::Linux::IRunLoop* runLoop, double scaleFactor);
+	Frame (CFrame* frame, unsigned long parent, const SharedPointer<IRunLoop>& runLoop, double scaleFactor);
 	~Frame () noexcept;
 
-	bool isValid () const { return window != 0 && eventHandler != nullptr; }
+	bool isValid () const { return window != 0 && eventsRegistered; }
 	unsigned long getWindow () const { return window; }
 	Display* getDisplay () const { return display; }
 
@@ -36,15 +34,17 @@ public:
 	void processEvents ();
 
 private:
+	void onEvent () override { processEvents (); }
+	void onTimer () override { redraw (); }
 	void handleEvent (void* event);
 
 	CFrame* frame;
 	Display* display {nullptr};
 	unsigned long window {0};
 	cairo_surface_t* surface {nullptr};
-	Steinberg::Linux::IRunLoop* runLoop;
-	Handler* eventHandler {nullptr};
-	Handler* redrawTimer {nullptr};
+	SharedPointer<IRunLoop> runLoop;
+	bool eventsRegistered {false};
+	bool redrawTimerRegistered {false};
 	double scaleFactor;
 	CRect size;
 	CRect dirtyRect; // pixels

@@ -1,4 +1,4 @@
-#include "public.sdk/source/main/modulepath.h"
+#include "sdkext/modulepath.h"
 
 #include <dlfcn.h>
 
@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 namespace Steinberg {
+namespace SdkExt {
 namespace {
 
 // Internal linkage: its address always lies in the binary this file is linked into, even when
@@ -63,4 +64,5 @@ std::string getModuleResourcesPath ()
 	return bundle.empty () ? bundle : bundle + "/Contents/Resources";
 }
 
+} // namespace SdkExt
 } // namespace Steinberg
