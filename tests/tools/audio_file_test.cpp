@@ -3,6 +3,8 @@
 #include "test_support.h"
 
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <gtest/gtest.h>
 
@@ -133,4 +135,63 @@ TEST(AudioFile, FailedWritesLeaveNothingBehind)
               std::string::npos);
     EXPECT_EQ(test::slurp(folder / "keep.flac"), "previous content") << "the old file stays untouched";
     EXPECT_EQ(folder.names(), std::vector<std::string>{"keep.flac"});
+}
+
+TEST(AudioFile, RefusesInputsShorterThanTheirHeaderAnnounces)
+{
+    TempFolder folder;
+    for (int format : {SF_FORMAT_WAV | SF_FORMAT_PCM_16, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, SF_FORMAT_FLAC | SF_FORMAT_PCM_16})
+    {
+        const std::string whole = folder / "whole", cut = folder / "cut";
+        writeAudioFile(whole, test::sineSignal(2, 100000), format);
+        const std::string bytes = test::slurp(whole);
+        std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+        const std::string error = errorOf([&] { readAudioFile(cut); });
+        EXPECT_NE(error.find("'" + cut + "' is truncated: its header announces 100000 frames, the file holds "),
+                  std::string::npos)
+            << std::hex << format << ": " << error;
+    }
+}
+
+TEST(AudioFile, WritesIntoFifosDevicesAndSymlinkTargets)
+{
+    TempFolder folder;
+    const AudioData audio = test::sineSignal(2, 1000);
+    const int wav = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+
+    // A FIFO gets the file (a WAV header of its own: libsndfile cannot go back on a pipe).
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const int reader = open((folder / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    writeAudioFile(folder / "fifo", audio, wav);
+    std::string bytes(10000, '\0');
+    bytes.resize(static_cast<size_t>(std::max<ssize_t>(0, read(reader, bytes.data(), bytes.size()))));
+    close(reader);
+    std::ofstream(folder / "from-fifo.wav", std::ios::binary) << bytes;
+    writeAudioFile(folder / "plain.wav", audio, wav);
+    EXPECT_EQ(readAudioFile(folder / "from-fifo.wav").audio.samples, readAudioFile(folder / "plain.wav").audio.samples);
+    EXPECT_TRUE(test::fs::is_fifo(folder / "fifo"));
+
+    // A symlink keeps pointing at its target, which gets the audio; also when it does not exist yet.
+    std::ofstream(folder / "target.wav") << "old";
+    test::fs::create_symlink("target.wav", folder / "link.wav");
+    test::fs::create_symlink("new.wav", folder / "dangling.wav");
+    writeAudioFile(folder / "link.wav", audio, wav);
+    writeAudioFile(folder / "dangling.wav", audio, wav);
+    for (const char* name : {"link.wav", "dangling.wav"})
+    {
+        EXPECT_TRUE(test::fs::is_symlink(folder / name));
+        EXPECT_EQ(readAudioFile(folder / name).audio.frames(), 1000) << name;
+    }
+
+    // A device is written into, not replaced (making one needs root, using it a folder without nodev).
+    const bool device = mknod((folder / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    if (const int usable = device ? open((folder / "null").c_str(), O_WRONLY) : -1; usable >= 0)
+    {
+        close(usable);
+        writeAudioFile(folder / "null", audio, wav);
+        EXPECT_TRUE(test::fs::is_character_file(folder / "null"));
+    }
+    for (const auto& name : folder.names())
+        EXPECT_EQ(name.find("partial"), std::string::npos) << name;
 }

@@ -37,7 +37,8 @@ TEST(Options, ParsesPositionsInBarsAndBeats)
     EXPECT_EQ(parsePosition("1").beats, 0.0);
     EXPECT_EQ(parsePosition("1beat").beats, 0.0);
     EXPECT_EQ(parsePosition("1.25bar").beats, 1.0);
-    for (const char* bad : {"", "bar", "-1bar", "0bar", "0.5beat", "2 bar", "two", "2bra", "1e999", "nan", " 2"})
+    EXPECT_EQ(parsePosition("3.5beats").text, "3.5beats") << "kept for messages";
+    for (const char* bad : {"", "bar", "-1bar", "0bar", "0.5beat", "2 bar", "two", "2bra", "1e999", "nan", " 2", "1e308"})
         EXPECT_THROW(parsePosition(bad), UsageError) << bad;
 }
 
@@ -81,25 +82,31 @@ TEST(Options, DefaultsAndModes)
     EXPECT_EQ(o.tempo, 120.0);
     EXPECT_EQ(o.start.beats, 0.0);
     EXPECT_EQ(o.blockSize, 512);
-    EXPECT_FALSE(o.doublePrecision);
+    EXPECT_FALSE(o.doublePrecision.has_value()) << "chosen by the input";
     EXPECT_FALSE(o.seed.has_value());
-    EXPECT_FALSE(o.format.has_value());
+    EXPECT_EQ(o.format, FileFormat::Wav) << "from the extension";
+    EXPECT_FALSE(parse({"in.wav", "out"}).format.has_value()) << "no extension: the input's format";
+    EXPECT_FALSE(o.quiet);
     EXPECT_TRUE(o.pluginPath.empty());
     EXPECT_EQ(parse({"--list"}).mode, Options::Mode::List);
     EXPECT_EQ(parse({"--demo", "--seed", "3"}).mode, Options::Mode::Demo);
     EXPECT_EQ(parse({"in.wav", "--help", "--bogus"}).mode, Options::Mode::Help) << "--help wins";
+    EXPECT_EQ(parse({"--version"}).mode, Options::Mode::Version);
+    EXPECT_EQ(parse({"-", "-", "--format", "flac"}).output, "-");
 }
 
 TEST(Options, ReadsEveryOptionInBothSpellings)
 {
     const Options o = parse({"--tempo", "97.5", "--start=2.5beat", "--block", "128", "--double", "--seed=42",
                              "--plugin", "/x/Y.vst3", "--format", "flac", "--break", "on", "--slice=1/2", "--gate",
-                             "0.5", "--bypass", "off", "--at", "2bar:break=off", "--at=3:gate=1", "--progress", "a.wav",
+                             "0.5", "--bypass", "off", "--at", "2bar:break=off", "--at=3:gate=1", "--progress", "-q", "a.wav",
                              "b.flac"});
     EXPECT_EQ(o.tempo, 97.5);
     EXPECT_EQ(o.start.beats, 1.5);
     EXPECT_EQ(o.blockSize, 128);
-    EXPECT_TRUE(o.doublePrecision);
+    EXPECT_EQ(o.doublePrecision, true);
+    EXPECT_TRUE(o.quiet);
+    EXPECT_EQ(parse({"--float", "a.wav", "b.wav"}).doublePrecision, false);
     EXPECT_EQ(o.seed, 42u);
     EXPECT_EQ(o.pluginPath, "/x/Y.vst3");
     EXPECT_EQ(o.format, FileFormat::Flac);
@@ -129,6 +136,14 @@ TEST(Options, ExplainsBadCommandLines)
     EXPECT_NE(usageErrorOf({"a", "b", "c"}).find("too many"), std::string::npos);
     EXPECT_NE(usageErrorOf({"--list", "a"}).find("unexpected argument"), std::string::npos);
     EXPECT_NE(usageErrorOf({"--at", "2bar", "a", "b"}).find("POSITION:NAME=VALUE"), std::string::npos);
+    EXPECT_NE(usageErrorOf({"--float", "--double", "a", "b"}).find("exclude each other"), std::string::npos);
+    EXPECT_NE(usageErrorOf({"a.wav", "b.txt"}).find("unknown output extension '.txt'"), std::string::npos);
+    EXPECT_NE(usageErrorOf({"a.wav", "-"}).find("--format"), std::string::npos);
+    EXPECT_NE(usageErrorOf({"--format", "aiff", "a.wav", "-"}).find("WAV or FLAC"), std::string::npos);
+    for (const char* unused : {"--tempo=100", "--start=2", "--at=2:break=on", "--break=on", "--slice=1", "--gate=1",
+                               "--bypass=on", "--format=wav"})
+        EXPECT_NE(usageErrorOf({"--demo", unused}).find("the demo does not use"), std::string::npos) << unused;
+    EXPECT_NE(usageErrorOf({"--list", "--seed", "1"}).find("--list does not use --seed"), std::string::npos);
 }
 
 TEST(Options, HelpDocumentsTheSyntax)
@@ -136,6 +151,7 @@ TEST(Options, HelpDocumentsTheSyntax)
     const std::string help = helpText();
     for (const char* word : {"--tempo", "--start", "--block", "--double", "--break", "--slice", "--gate", "--bypass",
                              "--at POSITION:NAME=VALUE", "--seed", "--plugin", "--format", "--progress", "--list",
-                             "--demo", "1bar (or 1beat) is the"})
+                             "--demo", "1bar (or 1beat) is the", "--float", "-q, --quiet", "--version", "\"-\" as INPUT",
+                             "truncated", "byte-identical"})
         EXPECT_NE(help.find(word), std::string::npos) << word;
 }

@@ -87,19 +87,24 @@ TEST(RenderWithProbe, ReportsProgressUpToTheEnd)
 {
     RenderSettings s = probeSettings();
     s.blockSize = 64;
-    std::vector<double> reported;
-    s.progress = [&](double f) { reported.push_back(f); };
-    renderAudio(constant(2, 64 * 200, 0.0), s);
+    std::vector<int64_t> reported;
+    s.progress = [&](int64_t done) { reported.push_back(done); };
+    renderAudio(constant(2, 64 * 1000, 0.0), s);
     ASSERT_GE(reported.size(), 2u);
     EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
-    EXPECT_EQ(reported.back(), 1.0);
+    EXPECT_EQ(reported.back(), 64 * 1000);
 }
 
 TEST(RenderWithProbe, RejectsWhatItCannotRender)
 {
     RenderSettings s = probeSettings();
     EXPECT_THROW(renderAudio(constant(3, 10, 0.0), s), std::runtime_error);
+    EXPECT_EQ(renderAudio(constant(2, 0, 0.0), s).frames(), 0) << "an empty file renders to an empty file";
+    // A file running past 2^53 samples from its start position.
+    const hosting::Transport transport{44100.0, 120.0};
+    s.start = Position{transport.beatsAt((int64_t{1} << 53) - 500)};
+    EXPECT_EQ(renderAudio(constant(2, 500, 0.0), s).frames(), 500);
+    EXPECT_THROW(renderAudio(constant(2, 501, 0.0), s), UsageError);
     s.pluginPath = "/nonexistent/Chopwright.vst3";
     EXPECT_THROW(renderAudio(constant(2, 10, 0.0), s), std::runtime_error);
-    EXPECT_EQ(renderAudio(constant(2, 0, 0.0), probeSettings()).frames(), 0) << "an empty file renders to an empty file";
 }

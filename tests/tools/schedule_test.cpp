@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace render;
 
 namespace {
@@ -16,6 +18,20 @@ std::vector<int64_t> framesOf(const std::vector<ParameterChange>& changes)
     return out;
 }
 
+// The blocks a file of total frames gets, planned one at a time as the renderer does.
+std::vector<Block> planBlocks(int64_t total, int32_t maxBlock, const std::vector<ParameterChange>& changes)
+{
+    std::vector<Block> blocks;
+    for (int64_t frame = 0; frame < total;)
+    {
+        Block block = nextBlock(frame, maxBlock, changes, blocks.empty() ? 0 : blocks.back().firstChange + blocks.back().changeCount);
+        block.length = static_cast<int32_t>(std::min<int64_t>(block.length, total - frame));
+        blocks.push_back(block);
+        frame += block.length;
+    }
+    return blocks;
+}
+
 } // namespace
 
 TEST(Schedule, PlacesChangesOnFileFrames)
@@ -25,9 +41,8 @@ TEST(Schedule, PlacesChangesOnFileFrames)
         {Position{8.0}, {params::kBreak, 1.0}},     // project sample 176400
         {Position{2.0}, {params::kSliceSize, 1.0}}, // 44100: before the start
         {Position{1.0}, {params::kSliceSize, 0.5}}, // 22050: earlier still
-        {Position{40.0}, {params::kBreak, 0.0}},    // past the end
     };
-    const auto changes = scheduleChanges(initial, timed, kTransport, 88200, 200000);
+    const auto changes = scheduleChanges(initial, timed, kTransport, 88200);
     EXPECT_EQ(framesOf(changes), (std::vector<int64_t>{0, 0, 0, 88200}));
     // At frame 0: the initial setting, then the early changes in musical order.
     EXPECT_EQ(changes[0].setting, (ParameterSetting{params::kBreak, 0.0}));
@@ -39,9 +54,21 @@ TEST(Schedule, PlacesChangesOnFileFrames)
 TEST(Schedule, UsesTheTransportsSampleMapping)
 {
     const hosting::Transport odd{44100.0, 133.0};
-    const auto changes = scheduleChanges({}, {{Position{7.0}, {params::kBreak, 1.0}}}, odd, 1000, 1000000);
+    const auto changes = scheduleChanges({}, {{Position{7.0}, {params::kBreak, 1.0}}}, odd, 1000);
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].frame, odd.sampleAt(7.0) - 1000);
+}
+
+TEST(Schedule, RefusesPositionsBeyondExactSamples)
+{
+    const Position last{kTransport.beatsAt(kMaxExactSample - 1), "last"};
+    EXPECT_EQ(exactSampleAt(kTransport, last), kMaxExactSample - 1);
+    for (double beats : {kTransport.beatsAt(kMaxExactSample), 4e20, HUGE_VAL})
+    {
+        const TimedSetting far{Position{beats, "far"}, {params::kBreak, 1.0}};
+        EXPECT_THROW(scheduleChanges({}, {far}, kTransport, 0), UsageError) << beats;
+        EXPECT_THROW(exactSampleAt(kTransport, far.at), UsageError) << beats;
+    }
 }
 
 TEST(Schedule, BlocksCoverEverythingAndStartAtEachChange)

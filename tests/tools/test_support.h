@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace test {
@@ -56,28 +60,72 @@ inline std::string slurp(const std::string& path)
 
 struct RunResult
 {
-    int status = -1;
+    int status = -1; // exit status, 128 + N when ended by signal N
     std::string out;
     std::string err;
 };
 
-// Runs the chopwright-render executable in folder with stdin closed, capturing its output.
-inline RunResult runRender(const std::vector<std::string>& args, const TempFolder& folder)
+// Runs the chopwright-render executable in folder, capturing what it prints. Standard input
+// is closed, or a pipe fed from the file stdinFrom; standard output goes through a pipe into
+// stdoutTo when that is given.
+inline RunResult runRender(const std::vector<std::string>& args, const TempFolder& folder,
+                           const std::string& stdinFrom = "", const std::string& stdoutTo = "")
 {
-    std::string command = "cd " + quote(folder.path.string()) + " && " + quote(RENDER_EXECUTABLE);
+    const std::string base = (folder.path.parent_path() / (folder.path.filename().string() + ".run")).string();
+    std::string render = quote(RENDER_EXECUTABLE);
     for (const auto& a : args)
-        command += " " + quote(a);
-    const std::string out = (folder.path.parent_path() / (folder.path.filename().string() + ".out")).string();
-    const std::string err = out + ".err";
-    command += " > " + quote(out) + " 2> " + quote(err) + " < /dev/null";
+        render += " " + quote(a);
+    render += " 2> " + quote(base + ".err") + (stdinFrom.empty() ? " < /dev/null" : "");
+    std::string command = "cd " + quote(folder.path.string()) + " && ";
+    if (!stdinFrom.empty())
+        command += "cat " + quote(stdinFrom) + " | ";
+    command += "{ " + render + "; echo $? > " + quote(base + ".status") + "; }";
+    command += stdoutTo.empty() ? " > " + quote(base + ".out") : " | cat > " + quote(stdoutTo);
+    std::system(command.c_str());
     RunResult result;
-    const int raw = std::system(command.c_str());
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    result.out = slurp(out);
-    result.err = slurp(err);
-    fs::remove(out);
-    fs::remove(err);
+    result.status = std::stoi("0" + slurp(base + ".status"));
+    result.out = slurp(base + ".out");
+    result.err = slurp(base + ".err");
+    for (const char* extension : {".status", ".out", ".err"})
+        fs::remove(base + extension);
     return result;
+}
+
+// Starts chopwright-render in folder with the given standard input and output, for tests
+// that deal with it while it runs; standard error is discarded.
+inline pid_t spawnRender(const std::vector<std::string>& args, const TempFolder& folder, int in, int out)
+{
+    std::vector<std::string> argv = {RENDER_EXECUTABLE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (auto& a : argv)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        const int null = open("/dev/null", O_WRONLY);
+        if (chdir(folder.path.c_str()) != 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(null, 2) < 0)
+            _exit(127);
+        execv(pointers[0], pointers.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+struct Exit
+{
+    int status = 0;    // as waitpid reports it
+    long peakKb = 0;   // peak resident memory
+};
+
+inline Exit waitFor(pid_t pid)
+{
+    Exit exit;
+    struct rusage usage{};
+    wait4(pid, &exit.status, 0, &usage);
+    exit.peakKb = usage.ru_maxrss;
+    return exit;
 }
 
 // A stereo or mono test signal: a slow sine on the left, a faster one on the right.

@@ -2,13 +2,18 @@
 
 #include "hosting/module.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #ifndef CHOPWRIGHT_DEFAULT_PLUGIN
 #define CHOPWRIGHT_DEFAULT_PLUGIN "Chopwright.vst3"
+#endif
+#ifndef CHOPWRIGHT_RENDER_VERSION
+#define CHOPWRIGHT_RENDER_VERSION "unknown"
 #endif
 
 namespace render {
@@ -71,7 +76,10 @@ Position parsePosition(const std::string& text)
     const double amount = parseNumber(number, "position");
     if (amount < 1)
         throw UsageError("invalid position '" + text + "': bars and beats count from 1");
-    return Position{(amount - 1) * perUnit};
+    const double beats = (amount - 1) * perUnit;
+    if (!std::isfinite(beats))
+        throw UsageError("position '" + text + "' is too far to place on a sample");
+    return Position{beats, text};
 }
 
 ParameterSetting parseSetting(const std::string& name, const std::string& value)
@@ -132,6 +140,7 @@ Options parseArguments(const std::vector<std::string>& args)
         return options;
     }
     std::vector<std::string> positional;
+    std::vector<std::string> given; // option names, for the modes that use only some
     for (size_t i = 0; i < args.size(); ++i)
     {
         std::string arg = args[i];
@@ -141,6 +150,10 @@ Options parseArguments(const std::vector<std::string>& args)
             attached = arg.substr(arg.find('=') + 1);
             arg = arg.substr(0, arg.find('='));
         }
+        if (arg == "-q")
+            arg = "--quiet";
+        if (arg.size() > 1 && arg[0] == '-')
+            given.push_back(arg);
         auto value = [&]() -> std::string {
             if (attached)
                 return *attached;
@@ -153,23 +166,30 @@ Options parseArguments(const std::vector<std::string>& args)
                 throw UsageError("option " + arg + " takes no value");
         };
 
-        if (arg == "--help" || arg == "-h")
+        if (arg == "--help" || arg == "-h" || arg == "--version")
         {
             flag();
-            options.mode = Options::Mode::Help;
+            options.mode = arg == "--version" ? Options::Mode::Version : Options::Mode::Help;
             return options;
         }
-        else if (arg == "--list" || arg == "--demo" || arg == "--double" || arg == "--progress")
+        else if (arg == "--list" || arg == "--demo" || arg == "--progress" || arg == "--quiet")
         {
             flag();
             if (arg == "--list")
                 options.mode = Options::Mode::List;
             else if (arg == "--demo")
                 options.mode = Options::Mode::Demo;
-            else if (arg == "--double")
-                options.doublePrecision = true;
-            else
+            else if (arg == "--progress")
                 options.progress = true;
+            else
+                options.quiet = true;
+        }
+        else if (arg == "--double" || arg == "--float")
+        {
+            flag();
+            if (options.doublePrecision && *options.doublePrecision != (arg == "--double"))
+                throw UsageError("--float and --double exclude each other");
+            options.doublePrecision = arg == "--double";
         }
         else if (arg == "--tempo")
         {
@@ -213,9 +233,30 @@ Options parseArguments(const std::vector<std::string>& args)
                                                       : "too many file arguments: expected INPUT OUTPUT");
         options.input = positional[0];
         options.output = positional[1];
+        if (!options.format && options.output == "-")
+            throw UsageError("standard output needs --format wav or --format flac");
+        const std::string extension = std::filesystem::path(options.output).extension().string();
+        if (!options.format && !extension.empty())
+        {
+            options.format = formatFromExtension(options.output);
+            if (!options.format)
+                throw UsageError("unknown output extension '" + extension +
+                                 "': use .wav, .flac, .aif, .aiff or .ogg, or say --format");
+        }
+        if (options.output == "-" && options.format == FileFormat::Aiff)
+            throw UsageError("standard output takes WAV or FLAC, not AIFF");
+        return options;
     }
-    else if (!positional.empty())
+    if (!positional.empty())
         throw UsageError("unexpected argument '" + positional[0] + "'");
+    // The demo and --list take only what they use, so nothing given is silently ignored.
+    const bool demo = options.mode == Options::Mode::Demo;
+    const std::vector<std::string> used =
+        demo ? std::vector<std::string>{"--demo", "--plugin", "--block", "--float", "--double", "--seed", "--progress", "--quiet"}
+             : std::vector<std::string>{"--list", "--plugin"};
+    for (const auto& name : given)
+        if (std::find(used.begin(), used.end(), name) == used.end())
+            throw UsageError(std::string(demo ? "the demo" : "--list") + " does not use " + name);
     return options;
 }
 
@@ -246,21 +287,30 @@ std::string helpText()
        chopwright-render --list [--plugin PATH]
 
 Plays an audio file through the Chopwright VST 3 plug-in with a simulated transport,
-like a host would offline, and writes the result.
+like a host would offline, and writes the result. It streams: memory use does not grow
+with the file's length.
 
-Files: WAV, FLAC, AIFF or OGG, mono or stereo. OUTPUT keeps the sample rate and channel
-count of INPUT; its format comes from --format, else from OUTPUT's extension (.wav, .flac,
-.aif/.aiff, .ogg), else it is INPUT's format.
+Files: WAV, FLAC, AIFF or OGG, mono or stereo. OUTPUT keeps the sample rate, channel count,
+sample encoding (where its format holds it) and tags (title, artist, ...) of INPUT. Its format
+comes from --format, else from OUTPUT's extension (.wav, .flac, .aif/.aiff, .ogg; any other
+extension is an error), else (no extension) it is INPUT's format. "-" as INPUT reads standard
+input, as OUTPUT writes standard output (with --format); pipes carry WAV or FLAC.
+OUTPUT is written to a temporary file next to it and renamed into place at the end; a
+device or FIFO is written into, a symlink's target replaced. OUTPUT may not be INPUT.
+An INPUT that holds fewer frames than its header announces (a truncated file) is an error.
 
 Positions count bars and beats in 4/4 from 1, as a DAW shows them: 1bar (or 1beat) is the
 start of the project, 2bar where the second bar starts, 2.5beat half way through the second
-beat. Suffixes: bar, bars, beat, beats; a plain number counts bars.
+beat. Suffixes: bar, bars, beat, beats; a plain number counts bars. Positions beyond 2^53
+samples cannot be placed exactly and are refused.
 
 Transport:
   --tempo BPM          tempo, 20..999 (default 120)
   --start POSITION     project position of INPUT's first sample (default 1bar)
   --block N            largest block in samples, 1..65536 (default 512)
-  --double             process 64-bit samples (default 32-bit)
+  --float, --double    process 32-bit or 64-bit samples (default: 64-bit when INPUT's
+                       samples do not fit a float exactly, 32-bit integer or 64-bit float;
+                       so with Break off the output equals the input bit for bit)
 
 Parameters (from the first sample):
   --break on|off       Break
@@ -275,20 +325,33 @@ Parameters (from the first sample):
                        the first sample.
 
 Other:
-  --seed N             srand(N) once the plug-in exists, so a render repeats exactly
+  --seed N             srand(N) once the plug-in exists, so a render repeats exactly:
+                       the same INPUT, options and seed give a byte-identical WAV, AIFF
+                       or FLAC file; an OGG file holds the same audio in a container
+                       that differs (a random stream serial number)
   --plugin PATH        the bundle (NAME.vst3) or its .so; default: the build tree's
                        Chopwright.vst3, else ~/.vst3/Chopwright.vst3
   --format wav|flac|aiff|ogg
   --progress           show progress on stderr (shown anyway when it is a terminal)
+  -q, --quiet          no progress and no summary line, only errors
   --list               print the plug-in's classes, buses, parameters and units
   --demo               synthesise an 8-bar drum loop (44.1 kHz stereo, 120 BPM), render
                        it with Break on from the second bar and write
                        chopwright-demo-input.wav and chopwright-demo-output.wav here
-                       (seed 1 unless --seed; --plugin, --block, --double apply)
+                       (seed 1 unless --seed; --plugin, --block, --float, --double,
+                       --progress and --quiet apply, other options are an error)
+  --version            the version
   --help               this text
 
+Messages, progress and the summary line go to standard error; standard output carries
+only audio ("-"), --list, --help and --version.
 Exit status: 0 success, 1 failure (files, plug-in), 2 bad command line.
 )";
+}
+
+std::string versionText()
+{
+    return std::string("chopwright-render ") + CHOPWRIGHT_RENDER_VERSION + "\n";
 }
 
 } // namespace render

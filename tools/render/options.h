@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace render {
@@ -23,6 +24,10 @@ public:
 struct Position
 {
     double beats = 0.0;
+    std::string text; // as given on the command line, for messages
+
+    Position() = default;
+    explicit Position(double beats_, std::string text_ = {}) : beats(beats_), text(std::move(text_)) {}
 };
 
 // Chopwright's parameter ids and normalised values, as the host sees them.
@@ -48,7 +53,7 @@ struct TimedSetting
 
 struct Options
 {
-    enum class Mode { Render, Demo, Help, List };
+    enum class Mode { Render, Demo, Help, Version, List };
     Mode mode = Mode::Render;
     std::string input;
     std::string output;
@@ -56,12 +61,13 @@ struct Options
     double tempo = 120.0;
     Position start;
     int blockSize = 512;
-    bool doublePrecision = false;
+    std::optional<bool> doublePrecision; // --double / --float; none: 64-bit when the input needs it
     std::vector<ParameterSetting> settings; // --break/--slice/--gate/--bypass, from the first sample
     std::vector<TimedSetting> changes;      // --at, in the order given
     std::optional<unsigned> seed;
-    std::optional<FileFormat> format;
+    std::optional<FileFormat> format; // --format, else OUTPUT's extension; none: INPUT's format
     bool progress = false;
+    bool quiet = false;
 };
 
 // "2bar", "2bars", "3.5beat", "3.5beats"; a plain number counts bars.
@@ -71,9 +77,11 @@ ParameterSetting parseSetting(const std::string& name, const std::string& value)
 // "POSITION:NAME=VALUE[,NAME=VALUE...]".
 std::vector<TimedSetting> parseTimedSettings(const std::string& text);
 
-// args excludes the program name. No arguments at all selects the demo. Throws UsageError.
+// args excludes the program name. No arguments at all selects the demo. Throws UsageError,
+// also for options the chosen mode does not use and for an OUTPUT whose format is unknown.
 Options parseArguments(const std::vector<std::string>& args);
 std::string helpText();
+std::string versionText();
 
 // The bundle in the build tree, else ~/.vst3/Chopwright.vst3; throws std::runtime_error
 // when neither holds a complete bundle.

@@ -2,13 +2,26 @@
 
 #include <algorithm>
 #include <limits>
+#include <sstream>
 
 namespace render {
 
+int64_t exactSampleAt(const hosting::MusicalGrid& grid, const Position& position)
+{
+    if (!(grid.samplesPerBeat() * position.beats < static_cast<double>(kMaxExactSample)))
+    {
+        std::ostringstream message;
+        message << "position " << (position.text.empty() ? std::to_string(position.beats) + " beats" : position.text)
+                << " lies beyond 2^53 samples at " << grid.tempo << " BPM and " << grid.sampleRate
+                << " Hz, where samples are no longer exact";
+        throw UsageError(message.str());
+    }
+    return grid.sampleAt(position.beats);
+}
+
 std::vector<ParameterChange> scheduleChanges(const std::vector<ParameterSetting>& settings,
                                              const std::vector<TimedSetting>& timed,
-                                             const hosting::Transport& transport, int64_t startSample,
-                                             int64_t totalFrames)
+                                             const hosting::Transport& transport, int64_t startSample)
 {
     struct Entry
     {
@@ -20,7 +33,7 @@ std::vector<ParameterChange> scheduleChanges(const std::vector<ParameterSetting>
         entries.push_back({std::numeric_limits<int64_t>::min(), {0, s}});
     for (const auto& t : timed)
     {
-        const int64_t projectSample = transport.sampleAt(t.at.beats);
+        const int64_t projectSample = exactSampleAt(transport, t.at);
         entries.push_back({projectSample, {std::max<int64_t>(0, projectSample - startSample), t.setting}});
     }
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
@@ -30,33 +43,23 @@ std::vector<ParameterChange> scheduleChanges(const std::vector<ParameterSetting>
     });
     std::vector<ParameterChange> out;
     for (const auto& e : entries)
-        if (e.change.frame < totalFrames)
-            out.push_back(e.change);
+        out.push_back(e.change);
     return out;
 }
 
-std::vector<Block> planBlocks(int64_t totalFrames, int32_t maxBlock, const std::vector<ParameterChange>& changes)
+Block nextBlock(int64_t frame, int32_t maxBlock, const std::vector<ParameterChange>& changes, size_t nextChange)
 {
-    std::vector<Block> blocks;
-    size_t next = 0; // first change not yet delivered
-    int64_t frame = 0;
-    while (frame < totalFrames)
-    {
-        Block block;
-        block.frame = frame;
-        block.firstChange = next;
-        while (next < changes.size() && changes[next].frame <= frame)
-            ++next;
-        block.changeCount = next - block.firstChange;
-        // End at the block size, the file's end or the next change, whichever comes first.
-        int64_t end = std::min<int64_t>(frame + maxBlock, totalFrames);
-        if (next < changes.size())
-            end = std::min<int64_t>(end, changes[next].frame);
-        block.length = static_cast<int32_t>(end - frame);
-        blocks.push_back(block);
-        frame = end;
-    }
-    return blocks;
+    Block block;
+    block.frame = frame;
+    block.firstChange = nextChange;
+    while (nextChange < changes.size() && changes[nextChange].frame <= frame)
+        ++nextChange;
+    block.changeCount = nextChange - block.firstChange;
+    int64_t length = maxBlock;
+    if (nextChange < changes.size())
+        length = std::min<int64_t>(length, changes[nextChange].frame - frame);
+    block.length = static_cast<int32_t>(length);
+    return block;
 }
 
 } // namespace render

@@ -9,6 +9,13 @@
 
 namespace render {
 
+// Samples beyond this cannot all be told apart as doubles: positions and the transport would
+// no longer be exact.
+constexpr int64_t kMaxExactSample = int64_t{1} << 53;
+
+// The sample a position falls on. Throws UsageError when it lies beyond kMaxExactSample.
+int64_t exactSampleAt(const hosting::MusicalGrid& grid, const Position& position);
+
 // A parameter change at a frame of the rendered file (frame 0 = INPUT's first sample).
 struct ParameterChange
 {
@@ -27,15 +34,17 @@ struct Block
 };
 
 // Places the settings (from frame 0) and the timed changes on the file's frames. A change
-// before the start applies from frame 0 (after the settings, in musical order); changes at
-// or past the end are dropped. Sorted by frame; simultaneous changes keep their order.
+// before the start applies from frame 0 (after the settings, in musical order). Sorted by
+// frame; simultaneous changes keep their order. Throws UsageError for a position beyond
+// kMaxExactSample.
 std::vector<ParameterChange> scheduleChanges(const std::vector<ParameterSetting>& settings,
                                              const std::vector<TimedSetting>& timed,
-                                             const hosting::Transport& transport, int64_t startSample,
-                                             int64_t totalFrames);
+                                             const hosting::Transport& transport, int64_t startSample);
 
-// Cuts [0, totalFrames) into blocks of at most maxBlock frames, starting a new block at every
-// change so it lands on its exact sample.
-std::vector<Block> planBlocks(int64_t totalFrames, int32_t maxBlock, const std::vector<ParameterChange>& changes);
+// The block starting at frame, given that changes before nextChange are delivered: at most
+// maxBlock frames, ending where the next change starts a block of its own so it lands on its
+// exact sample. Blocks are planned one at a time, as the audio streams; the file's end may
+// cut a block short, and changes from there on are never delivered.
+Block nextBlock(int64_t frame, int32_t maxBlock, const std::vector<ParameterChange>& changes, size_t nextChange);
 
 } // namespace render
