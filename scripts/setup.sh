@@ -12,6 +12,8 @@ packages=(
   xvfb libxtst-dev              # the window tests: a virtual X server, XTest input
   ardour                        # real-host tests: Ardour's VST 3 scanner and headless sessions
   juce-modules-source           # real-host tests: a console host on JUCE's VST 3 hosting
+  clang-14 libclang-rt-14-dev   # fuzzing: clang with libFuzzer and the sanitizer runtimes
+  llvm-14                       # its llvm-symbolizer, for readable sanitizer reports
 )
 
 missing=()

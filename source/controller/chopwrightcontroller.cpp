@@ -2,6 +2,7 @@
 
 #include "common/processorstate.h"
 #include "common/scopemessage.h"
+#include "common/textmessage.h"
 #include "parameterids.h"
 
 #include "base/source/fstreamer.h"
@@ -140,9 +141,16 @@ tresult PLUGIN_API ChopwrightController::getParamValueByString (ParamID tag, TCh
 	if (!string)
 		return kInvalidArgument;
 	ParamValue value = 0.0;
-	const tresult result = EditControllerEx1::getParamValueByString (tag, string, value);
-	if (result != kResultOk || std::isnan (value))
+	try
+	{
+		// The SDK's number parsing throws for text that is not valid UTF-16.
+		if (EditControllerEx1::getParamValueByString (tag, string, value) != kResultOk || std::isnan (value))
+			return kResultFalse;
+	}
+	catch (const std::exception&)
+	{
 		return kResultFalse;
+	}
 	valueNormalized = clampNormalized (value);
 	return kResultOk;
 }
@@ -239,6 +247,11 @@ tresult PLUGIN_API ChopwrightController::notify (IMessage* message)
 			activeEditor->setScopeData (bytes, static_cast<int32> (count));
 		}
 		return kResultOk;
+	}
+	if (isTextMessage (id))
+	{
+		const auto text = readMessageText (attributes);
+		return text ? receiveText (text->c_str ()) : kResultFalse;
 	}
 	return EditControllerEx1::notify (message);
 }

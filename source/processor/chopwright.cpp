@@ -2,6 +2,7 @@
 
 #include "common/processorstate.h"
 #include "common/scopemessage.h"
+#include "common/textmessage.h"
 #include "entry/cids.h"
 #include "parameterids.h"
 
@@ -342,6 +343,11 @@ tresult PLUGIN_API Chopwright::notify (IMessage* message)
 	// The SDK's handling of text messages reads both without checking.
 	if (!message || !message->getMessageID () || !message->getAttributes ())
 		return kInvalidArgument;
+	if (isTextMessage (message->getMessageID ()))
+	{
+		const auto text = readMessageText (message->getAttributes ());
+		return text ? receiveText (text->c_str ()) : kResultFalse;
+	}
 	return AudioEffect::notify (message);
 }
 

@@ -278,6 +278,20 @@ TEST_F (ControllerTest, HostileQueriesAreRefusedWithoutThrowing)
 	EXPECT_EQ (controller->getParamValueByString (kGateSizeId, const_cast<TChar*> (STR16 ("1e300")), value), kResultOk);
 	EXPECT_EQ (value, 1.0);
 	EXPECT_EQ (controller->getParamValueByString (kGateSizeId, nullptr, value), kInvalidArgument);
+	TChar loneSurrogate[] = {u'1', 0xDC00, 0};
+	EXPECT_EQ (controller->getParamValueByString (kGateSizeId, loneSurrogate, value), kResultFalse);
+
+	// Text messages: one longer than the SDK's 256-unit buffer, and one that is not UTF-16.
+	auto message = owned (new HostMessage);
+	message->setMessageID ("TextMessage");
+	const std::u16string longText (300, u'a');
+	message->getAttributes ()->setString ("Text", longText.c_str ());
+	::testing::internal::CaptureStderr ();
+	EXPECT_EQ (controller->notify (message), kResultOk);
+	EXPECT_EQ (::testing::internal::GetCapturedStderr (),
+	           "[AGainController] received: " + std::string (255, 'a') + "\n");
+	message->getAttributes ()->setString ("Text", loneSurrogate);
+	EXPECT_EQ (controller->notify (message), kResultFalse);
 
 	ParameterInfo info {};
 	for (int32 index : {-1, 5, INT32_MAX})
