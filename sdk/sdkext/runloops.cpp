@@ -145,11 +145,17 @@ private:
 
 namespace {
 
+// Freed only when the library is unloaded or the process ends, like the module's entry state:
+// ModuleExit may come from a host's exit handlers after this library's static objects are gone.
+RunLoopRegistry* registryInstance = nullptr;
+
 RunLoopRegistry& registry ()
 {
-	static RunLoopRegistry instance;
-	return instance;
+	static RunLoopRegistry* const instance = registryInstance = new RunLoopRegistry;
+	return *instance;
 }
+
+__attribute__ ((destructor)) void freeRunLoopRegistry () { delete registryInstance; }
 
 ModuleTerminator forgetRunLoopsAtExit ([] { registry ().withdrawAll (); });
 

@@ -28,11 +28,18 @@ struct ModuleState
 };
 
 // Created on first use: registrations happen during static initialisation, in any order.
+// Freed only when the library itself is unloaded or the process ends, after every static
+// destructor: a host that unloads the module from its own exit handlers calls ModuleExit after
+// this library's static objects are gone.
+ModuleState* stateInstance = nullptr;
+
 ModuleState& state ()
 {
-	static ModuleState instance;
-	return instance;
+	static ModuleState* const instance = stateInstance = new ModuleState;
+	return *instance;
 }
+
+__attribute__ ((destructor)) void freeModuleState () { delete stateInstance; }
 
 void add (FunctionList& list, ModuleInitFunction&& func, ModuleInitPriority priority)
 {
