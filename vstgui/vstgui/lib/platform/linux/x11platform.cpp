@@ -12,11 +12,17 @@ struct Platform
 	std::string resourcePath;
 };
 
+// Freed only when the library is unloaded or the process ends: a host may shut the platform
+// down from its own exit handlers, after this library's static objects are gone.
+Platform* platformInstance = nullptr;
+
 Platform& platform ()
 {
-	static Platform instance;
-	return instance;
+	static Platform* const instance = platformInstance = new Platform;
+	return *instance;
 }
+
+__attribute__ ((destructor)) void freePlatform () { delete platformInstance; }
 
 } // namespace
 
