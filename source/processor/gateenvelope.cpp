@@ -1,5 +1,6 @@
 #include "gateenvelope.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace chopwright {
@@ -46,12 +47,7 @@ double GateEnvelope::gain (double position, double sliceLength, float gateSize,
 	                             ? opening * samplesPerBeat + (sliceLength - samplesPerBeat)
 	                             : opening * sliceLength;
 
-	double raw = 1.0;
-	if (!(position < gatePoint))
-	{
-		const double past = position - gatePoint;
-		raw = past < count ? release[static_cast<size_t> (past)] : 0.0;
-	}
+	const double raw = rawGain (position, gatePoint);
 	currentGain = raw;
 
 	if (differs (gatePoint, previousGatePoint) && differs (raw, previousRawGain))
@@ -68,6 +64,34 @@ double GateEnvelope::gain (double position, double sliceLength, float gateSize,
 	double other = currentGain;
 	smoothingRamp.mixFromCapture (currentGain, other);
 	return currentGain;
+}
+
+void GateEnvelope::gains (double* out, int32_t position, int32_t frames, double sliceLength,
+                          float gateSize, double samplesPerBeat)
+{
+	// The first call may move the gate point and start smoothing; while that runs, call by call.
+	int32_t i = 0;
+	for (; i < frames && (i == 0 || smoothingRamp.isRunning ()); ++i)
+		out[i] = gain (position + i, sliceLength, gateSize, samplesPerBeat);
+	if (i == frames)
+		return;
+
+	// Then the raw gain of a gate point that no longer moves: open below it (for whole
+	// positions, below its ceiling), releasing, then closed.
+	const double gatePoint = previousGatePoint;
+	double p = position + i;
+	if (p < gatePoint)
+	{
+		const double open = std::min (std::ceil (gatePoint) - p, static_cast<double> (frames - i));
+		const int32_t end = i + static_cast<int32_t> (open);
+		std::fill (out + i, out + end, 1.0);
+		p += end - i;
+		i = end;
+	}
+	for (; i < frames && p - gatePoint < count; ++i, ++p)
+		out[i] = release[static_cast<size_t> (static_cast<int64_t> (p - gatePoint))];
+	std::fill (out + i, out + frames, 0.0);
+	currentGain = previousRawGain = out[frames - 1];
 }
 
 } // namespace chopwright

@@ -22,11 +22,22 @@ public:
 	// One call per sample while the break plays.
 	double gain (double position, double sliceLength, float gateSize, double samplesPerBeat);
 
+	// The gains of `frames` successive gain () calls at position, position + 1, …
+	void gains (double* out, int32_t position, int32_t frames, double sliceLength, float gateSize,
+	            double samplesPerBeat);
+
 	int32_t getReleaseCount () const { return count; }
 	double releaseGain (int32_t step) const { return release[static_cast<size_t> (step)]; }
 
 private:
 	void rebuild ();
+	double rawGain (double position, double gatePoint) const
+	{
+		if (position < gatePoint)
+			return 1.0;
+		const double past = position - gatePoint;
+		return past < count ? release[static_cast<size_t> (past)] : 0.0;
+	}
 
 	int32_t sampleRate {44100};
 	double releaseMs {10.0};

@@ -25,6 +25,27 @@ constexpr double kSliceSizeFadeMs = 15.0; // from the dry input after a slice si
 // 64-bit sample arithmetic).
 constexpr double kMaxSamplePosition = 4611686018427387904.0; // 2^62
 
+// Frames computed at a time; a run's scratch lives on the stack.
+constexpr int32_t kRunFrames = 256;
+
+// Saturates rather than wraps when a host never reaches a bar start.
+int32_t addSaturating (int32_t value, int32_t count)
+{
+	return value < INT32_MAX - count ? value + count : INT32_MAX;
+}
+
+// Slice or live input, times the gate, in the precision of the block.
+template <typename Sample, typename Source>
+void applyGain (Sample* left, Sample* right, const Source* fromLeft, const Source* fromRight,
+                const double* gain, int32_t count)
+{
+	for (int32_t i = 0; i < count; ++i)
+	{
+		left[i] = static_cast<Sample> (static_cast<Sample> (fromLeft[i]) * gain[i]);
+		right[i] = static_cast<Sample> (static_cast<Sample> (fromRight[i]) * gain[i]);
+	}
+}
+
 } // namespace
 
 SliceEngine::SliceEngine () = default;
@@ -42,17 +63,7 @@ void SliceEngine::prepare (int32_t sampleRate)
 	sliceSizeRamp.setSampleRate (sampleRate);
 	sliceSizeRamp.setLengthMs (kSliceSizeFadeMs);
 
-	for (auto* buffers : {record, snapshot})
-		for (int channel = 0; channel < 2; ++channel)
-			if (!buffers[channel])
-				buffers[channel].reset (new float[kBufferCapacity]());
-}
-
-void SliceEngine::releaseBuffers ()
-{
-	for (auto* buffers : {record, snapshot})
-		for (int channel = 0; channel < 2; ++channel)
-			buffers[channel].reset ();
+	recorder.allocate ();
 }
 
 bool SliceEngine::updateTransport (double sampleRate, double tempo, double quarterNotes,
@@ -99,27 +110,7 @@ void SliceEngine::takeSnapshot ()
 	constexpr uint64_t capacity = kBufferCapacity;
 	while (barLength >= capacity - 1)
 		barLength /= 2;
-
-	const auto length = static_cast<int64_t> (barLength);
-	int64_t end = recordPos - 1;
-	if (end < 0)
-		end = capacity;
-
-	for (int channel = 0; channel < 2; ++channel)
-	{
-		const float* source = record[channel].get ();
-		float* target = snapshot[channel].get ();
-		if (end >= length)
-		{
-			std::copy (source + end - length, source + end, target);
-		}
-		else
-		{
-			const int64_t wrapped = length - end;
-			std::copy (source + capacity - wrapped, source + capacity, target);
-			std::copy (source, source + end, target + wrapped);
-		}
-	}
+	recorder.takeSnapshot (static_cast<int64_t> (barLength));
 }
 
 int32_t SliceEngine::chooseSlice (int randomValue, int32_t division)
@@ -171,58 +162,113 @@ void SliceEngine::switchBreak (bool on, int64_t t, int32_t sliceLength)
 }
 
 template <typename Sample>
-void SliceEngine::runBreak (Sample& left, Sample& right, Sample dryLeft, Sample dryRight,
-                            int32_t sliceLength, bool atBarStart)
+void SliceEngine::playBreak (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
+                             Sample* outRight, int32_t count, int32_t sliceLength, bool atBarStart)
 {
-	if (slicePos >= sliceLength)
+	for (int32_t done = 0; done < count;)
 	{
-		slicePos -= sliceLength;
-		startSlice (sliceLength);
-	}
-	else if (atBarStart && slicePos > 0)
-	{
-		// The snapshot changes here: a slice still playing would jump, and a grid counted in
-		// whole slices would drift against the bar whenever the bar is not a whole number of
-		// slices. A new slice starts on the bar instead, covered by the slice crossfade.
-		slicePos = 0;
-		startSlice (sliceLength);
-	}
-	if (slicePos < 0)
-		slicePos += sliceLength;
+		// What every sample checks first; inside a run it finds nothing to do.
+		if (slicePos >= sliceLength)
+		{
+			slicePos -= sliceLength;
+			startSlice (sliceLength);
+		}
+		else if (atBarStart && done == 0 && slicePos > 0)
+		{
+			// The snapshot changes here: a slice still playing would jump, and a grid counted in
+			// whole slices would drift against the bar whenever the bar is not a whole number of
+			// slices. A new slice starts on the bar instead, covered by the slice crossfade.
+			slicePos = 0;
+			startSlice (sliceLength);
+		}
+		if (slicePos < 0)
+			slicePos += sliceLength;
 
-	int64_t index = static_cast<int64_t> (direction) * slicePos + sliceOffset;
-	if (index < 0)
-		index += sliceLength;
-	// After a large tempo change the slice position can outrun the new slice length;
-	// wrap such a read back into the snapshot.
-	if (index < 0 || index >= kBufferCapacity)
-		index = ((index % kBufferCapacity) + kBufferCapacity) % kBufferCapacity;
+		// A run lasts to the end of the slice, of the bar or of the block.
+		const int32_t run = std::min ({count - done, kRunFrames, std::max (1, sliceLength - slicePos)});
+		playSlice (inLeft + done, inRight + done, outLeft + done, outRight + done, run, sliceLength);
+		slicePos += run;
+		samplesSinceBar = addSaturating (samplesSinceBar, run);
+		done += run;
+	}
+}
 
+template <typename Sample>
+void SliceEngine::playSlice (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
+                             Sample* outRight, int32_t count, int32_t sliceLength)
+{
+	double gain[kRunFrames];
+	gate.gains (gain, slicePos, count, sliceLength, gateSize, samplesPerBeat);
+
+	Sample left[kRunFrames], right[kRunFrames];
 	if (dryPass)
 	{
-		left = dryLeft;
-		right = dryRight;
+		applyGain (left, right, inLeft, inRight, gain, count);
 	}
 	else
 	{
-		left = snapshot[0][index];
-		right = snapshot[1][index];
+		float sliceLeft[kRunFrames], sliceRight[kRunFrames];
+		readSlice (sliceLeft, sliceRight, count, sliceLength);
+		applyGain (left, right, sliceLeft, sliceRight, gain, count);
+	}
+	sliceRamp.mixFromCapture (left, right, count);
+	breakOnRamp.mixFromDry (left, right, inLeft, inRight, count);
+	sliceSizeRamp.mixFromDry (left, right, inLeft, inRight, count);
+
+	lastOut[0] = left[count - 1];
+	lastOut[1] = right[count - 1];
+	std::copy_n (left, count, outLeft);
+	std::copy_n (right, count, outRight);
+}
+
+void SliceEngine::readSlice (float* left, float* right, int32_t count, int32_t sliceLength) const
+{
+	// Forward from the slice offset, or backward from the end of the slice.
+	const int64_t first = static_cast<int64_t> (direction) * slicePos + sliceOffset;
+	const int64_t last = first + static_cast<int64_t> (direction) * (count - 1);
+	if (std::min (first, last) >= 0 && std::max (first, last) < kBufferCapacity)
+	{
+		recorder.readSnapshot (left, right, std::min (first, last), count);
+		if (direction < 0)
+		{
+			std::reverse (left, left + count);
+			std::reverse (right, right + count);
+		}
+		return;
 	}
 
-	const double g = gate.gain (slicePos, sliceLength, gateSize, samplesPerBeat);
-	left = static_cast<Sample> (left * g);
-	right = static_cast<Sample> (right * g);
+	// After a large tempo change the slice position can outrun the new slice length; such
+	// reads fold back by one slice, and wrap into the snapshot if still outside it.
+	for (int32_t i = 0; i < count; ++i)
+	{
+		int64_t index = static_cast<int64_t> (direction) * (slicePos + i) + sliceOffset;
+		if (index < 0)
+			index += sliceLength;
+		if (index < 0 || index >= kBufferCapacity)
+			index = ((index % kBufferCapacity) + kBufferCapacity) % kBufferCapacity;
+		left[i] = recorder.snapshotAt (0, index);
+		right[i] = recorder.snapshotAt (1, index);
+	}
+}
 
-	if (sliceRamp.isRunning ())
-		sliceRamp.mixFromCapture (left, right);
-	if (breakOnRamp.isRunning ())
-		breakOnRamp.mixFromDry (left, right, dryLeft, dryRight);
-	if (sliceSizeRamp.isRunning ())
-		sliceSizeRamp.mixFromDry (left, right, dryLeft, dryRight);
-
-	lastOut[0] = left;
-	lastOut[1] = right;
-	++slicePos;
+template <typename Sample>
+void SliceEngine::passDry (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
+                           Sample* outRight, int32_t count)
+{
+	// The fade out of a break is computed in single precision in both forms.
+	int32_t done = 0;
+	while (done < count && breakOffRamp.isRunning ())
+	{
+		const int32_t n = std::min (count - done, kRunFrames);
+		float left[kRunFrames], right[kRunFrames];
+		std::copy_n (inLeft + done, n, left);
+		std::copy_n (inRight + done, n, right);
+		const int32_t mixed = breakOffRamp.mixFromCapture (left, right, n);
+		std::copy_n (left, mixed, outLeft + done);
+		std::copy_n (right, mixed, outRight + done);
+		done += mixed;
+	}
+	passThrough (inLeft + done, inRight + done, outLeft + done, outRight + done, count - done);
 }
 
 template <typename Sample>
@@ -251,56 +297,38 @@ SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sampl
 	const uint64_t bar = barLength;
 	const auto blockStart = static_cast<int64_t> (samplesPerBeat * projectTimeMusic);
 	uint64_t barPhase = static_cast<uint64_t> (blockStart) % bar;
-	float* recordL = record[0].get ();
-	float* recordR = record[1].get ();
 
 	// A pending change is taken by the first sample of the block.
 	const int8_t request = breakRequest.exchange (kNoRequest, std::memory_order_acquire);
 	if (request != kNoRequest)
 		switchBreak (request == kRequestOn, blockStart, sliceLength);
 
-	for (int32_t i = 0; i < numSamples; ++i)
+	// From one bar start to the next: the snapshot, then the recording, then the output.
+	for (int32_t i = 0; i < numSamples;)
 	{
-		const Sample dryLeft = inLeft[i];
-		const Sample dryRight = inRight[i];
-
 		const bool atBarStart = barPhase == 0;
 		if (atBarStart)
 		{
 			samplesSinceBar = 0;
 			takeSnapshot ();
 		}
-		if (++barPhase == bar)
-			barPhase = 0;
-
-		if (recordPos >= kBufferCapacity)
-			recordPos = 0;
-		recordL[recordPos] = static_cast<float> (dryLeft);
-		recordR[recordPos] = static_cast<float> (dryRight);
-		++recordPos;
-
-		Sample left = dryLeft;
-		Sample right = dryRight;
+		const auto count = static_cast<int32_t> (
+		    std::min<uint64_t> (static_cast<uint64_t> (numSamples - i), bar - barPhase));
+		recorder.record (inLeft + i, inRight + i, count);
 		if (breakActive)
 		{
-			runBreak (left, right, dryLeft, dryRight, sliceLength, atBarStart);
+			playBreak (inLeft + i, inRight + i, outLeft + i, outRight + i, count, sliceLength,
+			           atBarStart);
 		}
-		else if (breakOffRamp.isRunning ())
+		else
 		{
-			// The fade out of a break is computed in single precision in both forms.
-			float fadeLeft = static_cast<float> (left);
-			float fadeRight = static_cast<float> (right);
-			breakOffRamp.mixFromCapture (fadeLeft, fadeRight);
-			left = fadeLeft;
-			right = fadeRight;
+			passDry (inLeft + i, inRight + i, outLeft + i, outRight + i, count);
+			samplesSinceBar = addSaturating (samplesSinceBar, count);
 		}
-
-		outLeft[i] = left;
-		outRight[i] = right;
-
-		// Saturates rather than wraps when a host never reaches a bar start.
-		if (samplesSinceBar < INT32_MAX)
-			++samplesSinceBar;
+		barPhase += static_cast<uint64_t> (count);
+		if (barPhase == bar)
+			barPhase = 0;
+		i += count;
 	}
 	return BlockResult::processed;
 }

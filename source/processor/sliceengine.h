@@ -1,25 +1,28 @@
 #pragma once
 
+#include "barrecorder.h"
 #include "faderamp.h"
 #include "gateenvelope.h"
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 
 namespace chopwright {
 
-// The per-sample heart of the effect. It records the input into a long ring, copies the bar
-// that has just ended into a snapshot at every bar start of the host's grid and, while the
+// The per-sample heart of the effect. It records the input into a long ring, takes the bar
+// that has just ended as a snapshot at every bar start of the host's grid and, while the
 // break is on, plays random slices of that snapshot: now and then reversed or replaced by the
 // live input, gated, and joined by short crossfades. With the break off the input passes.
+//
+// Defined sample by sample, computed run by run: a block is cut at bar starts and slice
+// starts, and each run in between goes through the gate and the crossfades as a whole.
 //
 // Plain C++ on purpose: it takes samples, the transport and parameter values, so it can be
 // tested and measured without a host.
 class SliceEngine
 {
 public:
-	static constexpr int32_t kBufferCapacity = 1 << 23; // frames per recording/snapshot channel
+	static constexpr int32_t kBufferCapacity = BarRecorder::kCapacity; // frames per channel
 
 	enum class BlockResult
 	{
@@ -31,10 +34,10 @@ public:
 	SliceEngine ();
 
 	// Activation. Builds the ramp and gate tables for the sample rate and, the first time,
-	// allocates the recording and snapshot buffers (they survive later activations).
+	// maps the recording and snapshot buffers (they survive later activations).
 	void prepare (int32_t sampleRate);
-	void releaseBuffers ();
-	bool hasBuffers () const { return record[0] != nullptr; }
+	void releaseBuffers () { recorder.release (); }
+	bool hasBuffers () const { return recorder.isAllocated (); }
 
 	// Takes the transport of a block: the bar length from the previous block's tempo, then
 	// samples per beat, position and play state. False: pass the block through untouched.
@@ -86,15 +89,22 @@ public:
 	int32_t getDirection () const { return direction; }
 	bool isDryPass () const { return dryPass; }
 	int32_t getSamplesSinceBar () const { return samplesSinceBar; }
-	int32_t getRecordPos () const { return recordPos; }
-	float snapshotLeft (int32_t i) const { return snapshot[0][i]; }
-	float snapshotRight (int32_t i) const { return snapshot[1][i]; }
-	float recordedLeft (int32_t i) const { return record[0][i]; }
+	int32_t getRecordPos () const { return recorder.getPosition (); }
+	float snapshotLeft (int32_t i) const { return recorder.snapshotAt (0, i); }
+	float snapshotRight (int32_t i) const { return recorder.snapshotAt (1, i); }
+	float recordedLeft (int32_t i) const { return recorder.recordedAt (0, i); }
 
 private:
 	template <typename Sample>
-	void runBreak (Sample& left, Sample& right, Sample dryLeft, Sample dryRight, int32_t sliceLength,
-	               bool atBarStart);
+	void playBreak (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+	                int32_t count, int32_t sliceLength, bool atBarStart);
+	template <typename Sample>
+	void playSlice (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+	                int32_t count, int32_t sliceLength);
+	void readSlice (float* left, float* right, int32_t count, int32_t sliceLength) const;
+	template <typename Sample>
+	void passDry (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+	              int32_t count);
 	void startSlice (int32_t sliceLength);
 	void switchBreak (bool on, int64_t t, int32_t sliceLength);
 	void takeSnapshot ();
@@ -123,10 +133,7 @@ private:
 	};
 	std::atomic<int8_t> breakRequest {kNoRequest};
 
-	// Recording ring and last-bar snapshot
-	std::unique_ptr<float[]> record[2];
-	std::unique_ptr<float[]> snapshot[2];
-	int32_t recordPos {0};
+	BarRecorder recorder;
 
 	GateEnvelope gate;
 	FadeRamp sliceRamp;
