@@ -277,9 +277,7 @@ private:
 		for (auto& bus : inputs)
 			for (Sample* channel : bus.pointers)
 				for (int32 f = 0; f < frames; ++f)
-					// Known open engine fault, exempt until fixed: a 64-bit sample beyond the float
-					// range is finite, but the recording narrows it to infinity.
-					if (!std::isfinite (channel[f]) || std::fabs (static_cast<double> (channel[f])) > FLT_MAX)
+					if (!std::isfinite (channel[f]))
 						sawNonFinite = true;
 
 		auto busBuffers = [&](std::vector<Channels<Sample>>& buses, bool nullChannel, int32 nullIndex) {

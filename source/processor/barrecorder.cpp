@@ -1,5 +1,7 @@
 #include "barrecorder.h"
 
+#include "narrowing.h"
+
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -47,8 +49,8 @@ void BarRecorder::record (const Sample* left, const Sample* right, int32_t count
 			position = 0;
 		const int32_t n = std::min (count, kCapacity - position);
 		keepViews (position, n);
-		std::copy_n (left, n, ring[0] + position);
-		std::copy_n (right, n, ring[1] + position);
+		std::transform (left, left + n, ring[0] + position, [] (Sample v) { return recordable (v); });
+		std::transform (right, right + n, ring[1] + position, [] (Sample v) { return recordable (v); });
 		position += n;
 		left += n;
 		right += n;

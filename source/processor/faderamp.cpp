@@ -1,5 +1,7 @@
 #include "faderamp.h"
 
+#include "narrowing.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -96,8 +98,8 @@ void FadeRamp::mixFromDry (double& left, double& right, double dryLeft, double d
 	if (position >= length)
 		return;
 	const double w = weights[static_cast<size_t> (position++)];
-	const double passingLeft = static_cast<float> (left);
-	const double passingRight = static_cast<float> (right);
+	const double passingLeft = narrowSaturated (left);
+	const double passingRight = narrowSaturated (right);
 	left = dryLeft * (1.0 - w) + passingLeft * w;
 	right = dryRight * (1.0 - w) + passingRight * w;
 }
@@ -106,7 +108,7 @@ namespace {
 
 // The passing signal of a dry mix: the double form rounds it to single precision first.
 double passing (float value) { return value; }
-double passing (double value) { return static_cast<float> (value); }
+double passing (double value) { return narrowSaturated (value); }
 
 constexpr int32_t kTailFrames = 256;
 

@@ -1,5 +1,7 @@
 #include "sliceengine.h"
 
+#include "narrowing.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -140,7 +142,7 @@ void SliceEngine::startSlice (int32_t sliceLength)
 	if ((std::rand () & 3) == 0 && static_cast<uint64_t> (samplesSinceBar) < barLength / 2)
 		dryPass = true;
 
-	sliceRamp.captureTail (static_cast<float> (lastOut[0]), static_cast<float> (lastOut[1]));
+	sliceRamp.captureTail (narrowSaturated (lastOut[0]), narrowSaturated (lastOut[1]));
 	sliceRamp.restart ();
 }
 
@@ -156,7 +158,7 @@ void SliceEngine::switchBreak (bool on, int64_t t, int32_t sliceLength)
 	}
 	else
 	{
-		breakOffRamp.captureTail (static_cast<float> (lastOut[0]), static_cast<float> (lastOut[1]));
+		breakOffRamp.captureTail (narrowSaturated (lastOut[0]), narrowSaturated (lastOut[1]));
 		breakOffRamp.restart ();
 	}
 }
@@ -170,7 +172,8 @@ void SliceEngine::playBreak (const Sample* inLeft, const Sample* inRight, Sample
 		// What every sample checks first; inside a run it finds nothing to do.
 		if (slicePos >= sliceLength)
 		{
-			slicePos -= sliceLength;
+			// One new slice even when a tempo drop left the position many slices beyond.
+			slicePos %= sliceLength;
 			startSlice (sliceLength);
 		}
 		else if (atBarStart && done == 0 && slicePos > 0)
@@ -261,8 +264,8 @@ void SliceEngine::passDry (const Sample* inLeft, const Sample* inRight, Sample* 
 	{
 		const int32_t n = std::min (count - done, kRunFrames);
 		float left[kRunFrames], right[kRunFrames];
-		std::copy_n (inLeft + done, n, left);
-		std::copy_n (inRight + done, n, right);
+		std::transform (inLeft + done, inLeft + done + n, left, [] (Sample v) { return narrowSaturated (v); });
+		std::transform (inRight + done, inRight + done + n, right, [] (Sample v) { return narrowSaturated (v); });
 		const int32_t mixed = breakOffRamp.mixFromCapture (left, right, n);
 		std::copy_n (left, mixed, outLeft + done);
 		std::copy_n (right, mixed, outRight + done);

@@ -1,5 +1,7 @@
 #include "reference_engine.h"
 
+#include "processor/narrowing.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -97,8 +99,8 @@ void FadeRamp::mixFromDry (double& left, double& right, double dryLeft, double d
 	if (position >= length)
 		return;
 	const double w = weights[static_cast<size_t> (position++)];
-	const double passingLeft = static_cast<float> (left);
-	const double passingRight = static_cast<float> (right);
+	const double passingLeft = narrowSaturated (left);
+	const double passingRight = narrowSaturated (right);
 	left = dryLeft * (1.0 - w) + passingLeft * w;
 	right = dryRight * (1.0 - w) + passingRight * w;
 }
@@ -312,7 +314,7 @@ void ReferenceEngine::startSlice (int32_t sliceLength)
 	if ((std::rand () & 3) == 0 && static_cast<uint64_t> (samplesSinceBar) < barLength / 2)
 		dryPass = true;
 
-	sliceRamp.captureTail (static_cast<float> (lastOut[0]), static_cast<float> (lastOut[1]));
+	sliceRamp.captureTail (narrowSaturated (lastOut[0]), narrowSaturated (lastOut[1]));
 	sliceRamp.restart ();
 }
 
@@ -328,7 +330,7 @@ void ReferenceEngine::switchBreak (bool on, int64_t t, int32_t sliceLength)
 	}
 	else
 	{
-		breakOffRamp.captureTail (static_cast<float> (lastOut[0]), static_cast<float> (lastOut[1]));
+		breakOffRamp.captureTail (narrowSaturated (lastOut[0]), narrowSaturated (lastOut[1]));
 		breakOffRamp.restart ();
 	}
 }
@@ -339,7 +341,7 @@ void ReferenceEngine::runBreak (Sample& left, Sample& right, Sample dryLeft, Sam
 {
 	if (slicePos >= sliceLength)
 	{
-		slicePos -= sliceLength;
+		slicePos %= sliceLength;
 		startSlice (sliceLength);
 	}
 	else if (atBarStart && slicePos > 0)
@@ -438,8 +440,8 @@ ReferenceEngine::BlockResult ReferenceEngine::process (const Sample* inLeft, con
 
 		if (recordPos >= kBufferCapacity)
 			recordPos = 0;
-		recordL[recordPos] = static_cast<float> (dryLeft);
-		recordR[recordPos] = static_cast<float> (dryRight);
+		recordL[recordPos] = recordable (dryLeft);
+		recordR[recordPos] = recordable (dryRight);
 		++recordPos;
 
 		Sample left = dryLeft;
@@ -451,8 +453,8 @@ ReferenceEngine::BlockResult ReferenceEngine::process (const Sample* inLeft, con
 		else if (breakOffRamp.isRunning ())
 		{
 			// The fade out of a break is computed in single precision in both forms.
-			float fadeLeft = static_cast<float> (left);
-			float fadeRight = static_cast<float> (right);
+			float fadeLeft = narrowSaturated (left);
+			float fadeRight = narrowSaturated (right);
 			breakOffRamp.mixFromCapture (fadeLeft, fadeRight);
 			left = fadeLeft;
 			right = fadeRight;

@@ -401,6 +401,64 @@ TEST (SliceEngine, RoundedPositionsAndAPreRollAsHostsSendThem)
 	}
 }
 
+TEST (SliceEngine, FiniteInputStaysFiniteAndNonFiniteInputIsNotReplayed)
+{
+	auto drive = [] (auto sample) {
+		using Sample = decltype (sample);
+		SliceEngine engine;
+		engine.prepare (44100);
+		engine.setDivision (16);
+		const hosting::MusicalGrid grid {44100.0, 120.0};
+		std::vector<Sample> inL (512), inR (512), outL (512), outR (512);
+		std::srand (1);
+		// Bar 2 starts with NaN and infinite input while the break is off; the break plays
+		// that bar from bar 3 on, and from bar 5 the input runs far beyond the float range.
+		const int64_t bar = 88200, poisonEnd = bar + 4096;
+		for (int64_t start = 0; start < 7 * bar; start += 512)
+		{
+			const bool poisoned = start >= bar && start < poisonEnd;
+			const double scale = sizeof (Sample) == sizeof (double) && start >= 5 * bar ? 3.5e38 : 0.5;
+			for (size_t i = 0; i < 512; ++i)
+			{
+				const double v = scale * std::sin (0.01 * static_cast<double> (start + static_cast<int64_t> (i)));
+				inL[i] = poisoned ? Sample (NAN) : Sample (v);
+				inR[i] = poisoned ? Sample (INFINITY) : Sample (-v);
+			}
+			if (start <= 2 * bar && start + 512 > 2 * bar)
+				engine.requestBreak (true);
+			if (start <= 6 * bar && start + 512 > 6 * bar)
+				engine.requestBreak (false);
+			engine.updateTransport (44100.0, 120.0, grid.beatsAt (start), true);
+			engine.process (inL.data (), inR.data (), outL.data (), outR.data (), 512);
+			if (poisoned)
+				continue;
+			for (size_t i = 0; i < 512; ++i)
+				ASSERT_TRUE (std::isfinite (outL[i]) && std::isfinite (outR[i])) << start + static_cast<int64_t> (i);
+		}
+	};
+	drive (0.0f);
+	drive (0.0);
+}
+
+TEST (SliceEngine, ATempoDropDrawsOneSliceAndBringsThePositionIntoIt)
+{
+	Rig<float> rig;
+	rig.tempo = 20.0; // slices of 132,300 samples
+	rig.runTo (2 * 529200);
+	rig.engine.requestBreak (true);
+	rig.runTo (2 * 529200 + 100000);
+	rig.tempo = 2000.0; // slices of 1,323: the position is now about 75 slices beyond
+	rig.run (1); // the bar length follows the previous block's tempo
+	std::srand (3);
+	for (int draw = 0; draw < 3; ++draw)
+		std::rand ();
+	const int afterOneSlice = std::rand ();
+	std::srand (3);
+	rig.run (2);
+	EXPECT_EQ (std::rand (), afterOneSlice) << "one new slice, three draws";
+	EXPECT_LE (rig.engine.getSlicePos (), 1323);
+}
+
 TEST (SliceEngine, MonoBufferMatchesIdenticalStereoChannels)
 {
 	Rig<float> mono, stereo;
