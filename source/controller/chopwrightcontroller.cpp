@@ -3,6 +3,7 @@
 #include "common/processorstate.h"
 #include "common/scopemessage.h"
 #include "common/textmessage.h"
+#include "editor/chopwrighteditor.h"
 #include "parameterids.h"
 
 #include "base/source/fstreamer.h"
@@ -172,7 +173,12 @@ tresult PLUGIN_API ChopwrightController::getUnitInfo (int32 unitIndex, UnitInfo&
 	return EditControllerEx1::getUnitInfo (unitIndex, info);
 }
 
-IPlugView* PLUGIN_API ChopwrightController::createView (FIDString /*name*/) { return nullptr; }
+IPlugView* PLUGIN_API ChopwrightController::createView (FIDString name)
+{
+	if (!name || std::strcmp (name, ViewType::kEditor) != 0)
+		return nullptr;
+	return new ChopwrightEditor (this, ViewRect (0, 0, 570, 666));
+}
 
 tresult PLUGIN_API ChopwrightController::setKnobMode (KnobMode /*mode*/)
 {

@@ -61,7 +61,7 @@ void stopServer ()
 	server = -1;
 }
 
-std::string startServer ()
+std::string startServer (const char* screen)
 {
 	int out[2];
 	if (::pipe2 (out, O_CLOEXEC) != 0)
@@ -83,7 +83,7 @@ std::string startServer ()
 		::fcntl (out[1], F_SETFD, 0); // kept open across exec: Xvfb writes its display number here
 		// -noreset: by default the server resets when its last client leaves, and a test connecting
 		// meanwhile is refused.
-		::execlp ("Xvfb", "Xvfb", "-displayfd", fd.c_str (), "-screen", "0", "320x240x24", "-nolisten", "tcp",
+		::execlp ("Xvfb", "Xvfb", "-displayfd", fd.c_str (), "-screen", "0", screen, "-nolisten", "tcp",
 		          "-noreset", static_cast<char*> (nullptr));
 		::_exit (127);
 	}
@@ -110,11 +110,13 @@ std::string startServer ()
 
 } // namespace
 
-void XvfbTest::SetUpTestSuite ()
+void XvfbTest::SetUpTestSuite () { SetUpTestSuiteWithScreen ("320x240x24"); }
+
+void XvfbTest::SetUpTestSuiteWithScreen (const char* screen)
 {
 	previousErrorHandler = XSetErrorHandler (onXError);
 	previousIOErrorHandler = XSetIOErrorHandler (onXIOError);
-	startError = startServer ();
+	startError = startServer (screen);
 }
 
 void XvfbTest::TearDownTestSuite ()

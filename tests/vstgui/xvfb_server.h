@@ -12,6 +12,9 @@ class XvfbTest : public ::testing::Test
 {
 protected:
 	static void SetUpTestSuite ();
+	// The same with a screen of WIDTHxHEIGHTxDEPTH instead of 320x240x24, for larger windows: call
+	// it from the fixture's own SetUpTestSuite.
+	static void SetUpTestSuiteWithScreen (const char* screen);
 	static void TearDownTestSuite ();
 	// Fails if the server did not start.
 	void SetUp () override;

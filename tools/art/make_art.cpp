@@ -13,7 +13,8 @@ namespace {
 constexpr double kWidth = 570, kHeight = 666;   // the window, in points
 constexpr double kButton = 22;                  // the push button, in points
 constexpr double kScopeLeft = 412, kScopeTop = 256, kScopeRight = 548, kScopeBottom = 606;
-constexpr double kControlsTop = 612;            // the strip that holds controls and labels
+constexpr double kScopeMargin = 5;              // the recess around the level display
+constexpr double kControlsTop = 615;            // the strip that holds controls and labels
 
 struct Rgb
 {
@@ -117,8 +118,8 @@ void drawBackground (cairo_t* cr)
 	      false, 0.6);
 
 	// The level display's recess.
-	roundedRect (cr, kScopeLeft - 6, kScopeTop - 6, kScopeRight - kScopeLeft + 12,
-	             kScopeBottom - kScopeTop + 12, 6);
+	roundedRect (cr, kScopeLeft - kScopeMargin, kScopeTop - kScopeMargin, kScopeRight - kScopeLeft + 2 * kScopeMargin,
+	             kScopeBottom - kScopeTop + 2 * kScopeMargin, 6);
 	setColor (cr, {0.10, 0.12, 0.15});
 	cairo_fill_preserve (cr);
 	cairo_set_line_width (cr, 1);
@@ -141,9 +142,9 @@ void drawBackground (cairo_t* cr)
 	cairo_stroke (cr);
 
 	// Captions above the controls: break, slice size, gate.
-	text (cr, "BREAK", 18, 608 - 4, 9, ink, true, 0.55);
-	text (cr, "SLICE", 100, 608 - 4, 9, ink, true, 0.55);
-	text (cr, "GATE SIZE", 256, 608 - 4, 9, ink, true, 0.55);
+	text (cr, "BREAK", 18, kControlsTop - 7, 9, ink, true, 0.55);
+	text (cr, "SLICE", 100, kControlsTop - 7, 9, ink, true, 0.55);
+	text (cr, "GATE SIZE", 256, kControlsTop - 7, 9, ink, true, 0.55);
 	text (cr, "Quillmarsh", 470, 660, 10, ink, false, 0.5);
 }
 

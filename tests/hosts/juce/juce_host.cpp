@@ -1,6 +1,10 @@
 // A console host on JUCE's VST 3 hosting: it scans the built bundle, creates the plug-in and
 // plays a generated signal through it with a running transport, the way JUCE-based Linux hosts
-// and plug-in validators do. Usage: chopwright_juce_host PATH/Chopwright.vst3
+// and plug-in validators do. With --editor it opens the plug-in's editor in a window of its own
+// instead and clicks Break (needs a display: with_xvfb.sh gives it one).
+// Usage: chopwright_juce_host [--editor] PATH/Chopwright.vst3
+
+#include "x11_input.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -8,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <stdexcept>
 #include <vector>
@@ -188,24 +193,19 @@ struct BreakChange
     bool on;
 };
 
-// Plays input through the plug-in in blocks of kBlockSize with the transport running. A block
-// that would cross a Break change is split there, as hosts split blocks at automation points,
-// so that the change reaches the plug-in with the block starting on that sample.
-juce::AudioBuffer<float> play (juce::AudioPluginInstance& plugin, const juce::AudioBuffer<float>& input,
-                               const std::vector<BreakChange>& changes)
+// Plays the samples from begin to end of buffer, in place, through the prepared plug-in in blocks
+// of kBlockSize with the transport running. A block that would cross a Break change is split
+// there, as hosts split blocks at automation points, so that the change reaches the plug-in with
+// the block starting on that sample.
+void playRange (juce::AudioPluginInstance& plugin, Transport& transport, juce::AudioBuffer<float>& buffer,
+                int begin, int end, const std::vector<BreakChange>& changes = {})
 {
-    Transport transport;
-    plugin.setPlayHead (&transport);
-    plugin.prepareToPlay (kSampleRate, kBlockSize);
-
     auto& breakParameter = findParameter (plugin, "Break");
-    juce::AudioBuffer<float> output (input);
     juce::MidiBuffer midi;
-    const int total = output.getNumSamples();
 
-    for (int start = 0; start < total;)
+    for (int start = begin; start < end;)
     {
-        int length = std::min (kBlockSize, total - start);
+        int length = std::min (kBlockSize, end - start);
         for (const auto& change : changes)
         {
             if (change.sample == start)
@@ -215,11 +215,20 @@ juce::AudioBuffer<float> play (juce::AudioPluginInstance& plugin, const juce::Au
         }
 
         transport.moveTo (start);
-        juce::AudioBuffer<float> block (output.getArrayOfWritePointers(), kChannels, start, length);
+        juce::AudioBuffer<float> block (buffer.getArrayOfWritePointers(), kChannels, start, length);
         plugin.processBlock (block, midi);
         start += length;
     }
+}
 
+juce::AudioBuffer<float> play (juce::AudioPluginInstance& plugin, const juce::AudioBuffer<float>& input,
+                               const std::vector<BreakChange>& changes)
+{
+    Transport transport;
+    plugin.setPlayHead (&transport);
+    plugin.prepareToPlay (kSampleRate, kBlockSize);
+    juce::AudioBuffer<float> output (input);
+    playRange (plugin, transport, output, 0, output.getNumSamples(), changes);
     plugin.releaseResources();
     plugin.setPlayHead (nullptr);
     return output;
@@ -317,6 +326,65 @@ void runBreak (juce::VST3PluginFormat& format, const juce::PluginDescription& de
     std::cout << "Break on in bars 2 to 4: bar 1 identical, bars 2-4 replaced, input again from bar 5 beat 2\n";
 }
 
+// Runs JUCE's message loop, which serves the plug-in's window and timers, until done or 5 s.
+bool dispatchUntil (const std::function<bool()>& done)
+{
+    const auto end = juce::Time::getMillisecondCounter() + 5000;
+    while (! done())
+    {
+        if (juce::Time::getMillisecondCounter() > end)
+            return false;
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+    }
+    return true;
+}
+
+// The editor in a window of JUCE's, opened and closed three times between blocks, as hosts do. In
+// the second window a click on Break reaches the processor: bar 3 is sliced from bar 2.
+void runEditor (juce::VST3PluginFormat& format, const juce::PluginDescription& description,
+                const juce::AudioBuffer<float>& input)
+{
+    auto plugin = createPlugin (format, description);
+    check (plugin->hasEditor(), "JUCE finds no editor");
+    Transport transport;
+    plugin->setPlayHead (&transport);
+    plugin->prepareToPlay (kSampleRate, kBlockSize);
+    juce::AudioBuffer<float> output (input);
+    auto& breakParameter = findParameter (*plugin, "Break");
+    playRange (*plugin, transport, output, 0, barStart (2));
+
+    for (int round = 0; round < 3; ++round)
+    {
+        const int start = barStart (2) + round * kBlockSize;
+        playRange (*plugin, transport, output, start, start + kBlockSize);
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+        check (editor != nullptr, "JUCE could not create the editor");
+        editor->addToDesktop (0);
+        editor->setVisible (true);
+        checkEqual (editor->getWidth(), 570, "editor width");
+        checkEqual (editor->getHeight(), 666, "editor height");
+
+        const auto window = (unsigned long) (juce::pointer_sized_uint) editor->getPeer()->getNativeHandle();
+        int x = 0, y = 0;
+        check (dispatchUntil ([&] { return x11input::findEmbeddedWindow (window, 570, 666, x, y); }),
+               "the plug-in's window never showed in the editor");
+        if (round == 1)
+        {
+            check (x11input::click (x + 35, y + 631), "no XTest on the display");
+            check (dispatchUntil ([&] { return breakParameter.getValue() == 1.0f; }),
+                   "a click on Break did not reach the host");
+        }
+    }
+    checkEqual (breakParameter.getCurrentValueAsText(), "ON", "Break after the click");
+
+    playRange (*plugin, transport, output, barStart (2) + 3 * kBlockSize, barStart (4));
+    plugin->releaseResources();
+    plugin->setPlayHead (nullptr);
+    checkIdentical (output, input, 0, barStart (2), "bar 1, before the click");
+    checkBrokenBar (output, input, 3);
+    std::cout << "editor: opened three times in a JUCE window; a click on Break broke bar 3\n";
+}
+
 void runAll (const juce::String& bundle)
 {
     juce::VST3PluginFormat format;
@@ -337,18 +405,28 @@ void runAll (const juce::String& bundle)
 
 int main (int argc, char* argv[])
 {
-    if (argc != 2)
+    const bool editor = argc == 3 && std::strcmp (argv[1], "--editor") == 0;
+    if (argc != 2 && ! editor)
     {
-        std::cerr << "usage: " << argv[0] << " PATH/Chopwright.vst3\n";
+        std::cerr << "usage: " << argv[0] << " [--editor] PATH/Chopwright.vst3\n";
         return 2;
     }
 
+    if (editor)
+        x11input::initialise();
     juce::ScopedJuceInitialiser_GUI juce;
     AssertionLog assertions;
 
     try
     {
-        runAll (juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]).getFullPathName());
+        const auto bundle = juce::File::getCurrentWorkingDirectory().getChildFile (argv[argc - 1]).getFullPathName();
+        if (editor)
+        {
+            juce::VST3PluginFormat format;
+            runEditor (format, *scanBundle (format, bundle), makeInput());
+        }
+        else
+            runAll (bundle);
         check (assertions.failures.isEmpty(), "JUCE's hosting code asserted: " + assertions.failures.joinIntoString ("; "));
     }
     catch (const std::exception& e)
