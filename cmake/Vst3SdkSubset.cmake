@@ -41,7 +41,7 @@ find_package(Threads REQUIRED)
 target_link_libraries(vst3sdk PUBLIC Threads::Threads ${CMAKE_DL_LIBS})
 
 # Host-side helpers of the subset (IHostApplication, IMessage, IAttributeList), used by
-# our hosting library, never by the plug-in.
+# our hosting library and by the VST 2 adapter, which hosts the plug-in's own classes.
 add_library(vst3sdk_hosting STATIC
   "${VST3_SDK_DIR}/public.sdk/source/vst/hosting/hostclasses.cpp"
   "${VST3_SDK_DIR}/public.sdk/source/vst/hosting/pluginterfacesupport.cpp")

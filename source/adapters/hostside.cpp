@@ -1,0 +1,189 @@
+#include "adapters/hostside.h"
+
+#include <algorithm>
+
+namespace Steinberg {
+namespace Vst {
+
+IdleRunLoop& IdleRunLoop::instance ()
+{
+	static IdleRunLoop runLoop;
+	return runLoop;
+}
+
+void IdleRunLoop::idle ()
+{
+	if (idling)
+		return;
+	idling = true;
+	// Handlers may register and unregister while being called: index the lists afresh each time.
+	polled.clear ();
+	for (const Watch& watch : watches)
+		polled.push_back ({watch.fd, POLLIN, 0});
+	if (!polled.empty () && ::poll (polled.data (), polled.size (), 0) > 0)
+	{
+		for (size_t i = 0; i < polled.size () && i < watches.size (); ++i)
+			if (watches[i].handler && (polled[i].revents & POLLIN))
+				watches[i].handler->onFDIsSet (watches[i].fd);
+	}
+	const Clock::time_point now = Clock::now ();
+	for (size_t i = 0; i < timers.size (); ++i)
+	{
+		if (!timers[i].handler || timers[i].due > now)
+			continue;
+		timers[i].due = now + timers[i].interval;
+		timers[i].handler->onTimer ();
+	}
+	idling = false;
+	dropUnregistered ();
+}
+
+void IdleRunLoop::dropUnregistered ()
+{
+	if (idling)
+		return;
+	timers.erase (std::remove_if (timers.begin (), timers.end (),
+	                              [] (const Timer& timer) { return !timer.handler; }),
+	              timers.end ());
+	watches.erase (std::remove_if (watches.begin (), watches.end (),
+	                               [] (const Watch& watch) { return !watch.handler; }),
+	               watches.end ());
+}
+
+tresult PLUGIN_API IdleRunLoop::registerEventHandler (Linux::IEventHandler* handler,
+                                                      Linux::FileDescriptor fd)
+{
+	if (!handler || fd < 0)
+		return kInvalidArgument;
+	watches.push_back ({handler, fd});
+	return kResultOk;
+}
+
+tresult PLUGIN_API IdleRunLoop::unregisterEventHandler (Linux::IEventHandler* handler)
+{
+	bool found = false;
+	for (Watch& watch : watches)
+		if (handler && watch.handler == handler)
+			watch.handler = nullptr, found = true;
+	dropUnregistered ();
+	return found ? kResultOk : kInvalidArgument;
+}
+
+tresult PLUGIN_API IdleRunLoop::registerTimer (Linux::ITimerHandler* handler,
+                                               Linux::TimerInterval milliseconds)
+{
+	if (!handler || milliseconds == 0)
+		return kInvalidArgument;
+	const std::chrono::milliseconds interval (milliseconds);
+	timers.push_back ({handler, interval, Clock::now () + interval});
+	return kResultOk;
+}
+
+tresult PLUGIN_API IdleRunLoop::unregisterTimer (Linux::ITimerHandler* handler)
+{
+	bool found = false;
+	for (Timer& timer : timers)
+		if (handler && timer.handler == handler)
+			timer.handler = nullptr, found = true;
+	dropUnregistered ();
+	return found ? kResultOk : kInvalidArgument;
+}
+
+tresult PLUGIN_API IdleRunLoop::queryInterface (const TUID iid, void** obj)
+{
+	QUERY_INTERFACE (iid, obj, FUnknown::iid, Linux::IRunLoop)
+	QUERY_INTERFACE (iid, obj, Linux::IRunLoop::iid, Linux::IRunLoop)
+	*obj = nullptr;
+	return kNoInterface;
+}
+
+tresult PLUGIN_API AdapterHostContext::queryInterface (const TUID iid, void** obj)
+{
+	if (FUnknownPrivate::iidEqual (iid, Linux::IRunLoop::iid))
+		return IdleRunLoop::instance ().queryInterface (iid, obj);
+	return HostApplication::queryInterface (iid, obj);
+}
+
+void BlockParameterChanges::add (ParamID id, ParamValue value)
+{
+	if (count >= static_cast<int32> (queues.size ()))
+		return;
+	queues[static_cast<size_t> (count)].id = id;
+	queues[static_cast<size_t> (count)].value = value;
+	++count;
+}
+
+IParamValueQueue* PLUGIN_API BlockParameterChanges::getParameterData (int32 index)
+{
+	return index >= 0 && index < count ? &queues[static_cast<size_t> (index)] : nullptr;
+}
+
+IParamValueQueue* PLUGIN_API BlockParameterChanges::addParameterData (const ParamID&, int32& index)
+{
+	index = -1;
+	return nullptr;
+}
+
+tresult PLUGIN_API BlockParameterChanges::queryInterface (const TUID iid, void** obj)
+{
+	QUERY_INTERFACE (iid, obj, FUnknown::iid, IParameterChanges)
+	QUERY_INTERFACE (iid, obj, IParameterChanges::iid, IParameterChanges)
+	*obj = nullptr;
+	return kNoInterface;
+}
+
+tresult PLUGIN_API BlockParameterChanges::Queue::getPoint (int32 index, int32& sampleOffset,
+                                                           ParamValue& point)
+{
+	if (index != 0)
+		return kResultFalse;
+	sampleOffset = 0;
+	point = value;
+	return kResultTrue;
+}
+
+tresult PLUGIN_API BlockParameterChanges::Queue::queryInterface (const TUID iid, void** obj)
+{
+	QUERY_INTERFACE (iid, obj, FUnknown::iid, IParamValueQueue)
+	QUERY_INTERFACE (iid, obj, IParamValueQueue::iid, IParamValueQueue)
+	*obj = nullptr;
+	return kNoInterface;
+}
+
+std::string toUtf8 (const char16* text)
+{
+	std::string utf8;
+	for (size_t i = 0; text && text[i]; ++i)
+	{
+		uint32 code = text[i];
+		if (code >= 0xD800 && code < 0xDC00 && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+			code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+		if (code < 0x80)
+			utf8 += static_cast<char> (code);
+		else if (code < 0x800)
+			utf8 += {static_cast<char> (0xC0 | code >> 6), static_cast<char> (0x80 | (code & 0x3F))};
+		else if (code < 0x10000)
+			utf8 += {static_cast<char> (0xE0 | code >> 12), static_cast<char> (0x80 | (code >> 6 & 0x3F)),
+			         static_cast<char> (0x80 | (code & 0x3F))};
+		else
+			utf8 += {static_cast<char> (0xF0 | code >> 18), static_cast<char> (0x80 | (code >> 12 & 0x3F)),
+			         static_cast<char> (0x80 | (code >> 6 & 0x3F)), static_cast<char> (0x80 | (code & 0x3F))};
+	}
+	return utf8;
+}
+
+void copyText (const std::string& text, void* buffer, size_t size)
+{
+	if (!buffer || size == 0)
+		return;
+	size_t length = std::min (text.size (), size - 1);
+	// Never end inside a multi-byte character.
+	while (length > 0 && length < text.size () && (static_cast<unsigned char> (text[length]) & 0xC0) == 0x80)
+		--length;
+	auto* out = static_cast<char*> (buffer);
+	text.copy (out, length);
+	out[length] = 0;
+}
+
+} // namespace Vst
+} // namespace Steinberg
