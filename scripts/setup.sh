@@ -14,6 +14,7 @@ packages=(
   juce-modules-source           # real-host tests: a console host on JUCE's VST 3 hosting
   clang-14 libclang-rt-14-dev   # fuzzing: clang with libFuzzer and the sanitizer runtimes
   llvm-14                       # its llvm-symbolizer, for readable sanitizer reports
+  clang-format                  # scripts/check-format.sh
 )
 
 missing=()
