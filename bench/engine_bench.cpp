@@ -133,13 +133,12 @@ struct Baseline
 	int32_t readPos = 0;
 	int32_t readLength;
 
-	explicit Baseline (int32_t barLength)
-	    : readLength (std::min (barLength, kCapacity))
+	explicit Baseline (int32_t barLength) : readLength (std::min (barLength, kCapacity))
 	{
 		for (int channel = 0; channel < 2; ++channel)
 		{
-			ring[channel].reset (new float[kCapacity] ());
-			snapshot[channel].reset (new float[kCapacity] ());
+			ring[channel].reset (new float[kCapacity]());
+			snapshot[channel].reset (new float[kCapacity]());
 		}
 	}
 
@@ -318,9 +317,9 @@ void noPosition (benchmark::State& state, double rate, double tempo)
 		benchmark::DoNotOptimize (rig.outL.data ());
 	}
 	// Per cent of the time the audio lasts.
-	state.counters["budget_percent"] = benchmark::Counter (
-	    static_cast<double> (state.iterations ()) * 64.0 / rate / 100.0,
-	    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+	state.counters["budget_percent"] =
+	    benchmark::Counter (static_cast<double> (state.iterations ()) * 64.0 / rate / 100.0,
+	                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 double percentile (std::vector<double> values, double share)
@@ -344,7 +343,8 @@ void ringLaps (benchmark::State& state)
 		for (auto& lap : laps)
 		{
 			lap.reserve (SliceEngine::kBufferCapacity / 64 + 1);
-			const int64_t end = (rig.position / SliceEngine::kBufferCapacity + 1) * SliceEngine::kBufferCapacity;
+			const int64_t end =
+			    (rig.position / SliceEngine::kBufferCapacity + 1) * SliceEngine::kBufferCapacity;
 			while (rig.position < end)
 			{
 				const auto start = Clock::now ();
@@ -388,9 +388,11 @@ BENCHMARK_CAPTURE (steady32, stereo32_off_subnormal, with (true, false, 0x1p-130
 BENCHMARK_CAPTURE (barBlock, 48k_120bpm, 48000.0, 120.0)->Iterations (60)->Unit (benchmark::kMillisecond);
 BENCHMARK_CAPTURE (barBlock, 192k_40bpm, 192000.0, 40.0)->Iterations (50)->Unit (benchmark::kMillisecond);
 BENCHMARK_CAPTURE (barBlockPlugin, 48k_120bpm, 48000.0, 120.0)
-    ->Iterations (60)->Unit (benchmark::kMillisecond);
+    ->Iterations (60)
+    ->Unit (benchmark::kMillisecond);
 BENCHMARK_CAPTURE (barBlockPlugin, 192k_40bpm, 192000.0, 40.0)
-    ->Iterations (50)->Unit (benchmark::kMillisecond);
+    ->Iterations (50)
+    ->Unit (benchmark::kMillisecond);
 BENCHMARK_CAPTURE (noPosition, 96k_60bpm, 96000.0, 60.0)->Unit (benchmark::kMicrosecond);
 BENCHMARK_CAPTURE (noPosition, 192k_20bpm, 192000.0, 20.0)->Unit (benchmark::kMicrosecond);
 BENCHMARK (ringLaps)->Iterations (1)->Unit (benchmark::kMillisecond);

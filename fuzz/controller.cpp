@@ -48,9 +48,9 @@ std::array<ParamValue, kNumParams> storedValues (IEditController* controller)
 // A terminated string for getParamValueByString: one a host might pass, or raw code units.
 std::vector<TChar> textFor (fuzz::Reader& in)
 {
-	static const char16_t* const kTexts[] = {u"OFF", u"ON",  u"1 BEAT", u"1/2 BEAT", u"1/4 BEAT", u"0",
-	                                         u"0.5", u"1",   u"100",    u"-1",       u"nan",      u"inf",
-	                                         u"-inf", u"1e999", u"",     u"Chopwright", u"-0", u"1e-320"};
+	static const char16_t* const kTexts[] = {
+	    u"OFF", u"ON",  u"1 BEAT", u"1/2 BEAT", u"1/4 BEAT", u"0", u"0.5",        u"1",  u"100",
+	    u"-1",  u"nan", u"inf",    u"-inf",     u"1e999",    u"",  u"Chopwright", u"-0", u"1e-320"};
 	constexpr size_t kCount = sizeof (kTexts) / sizeof (kTexts[0]);
 	const uint8_t s = in.byte ();
 	std::vector<TChar> text;
@@ -111,7 +111,8 @@ void step (fuzz::Reader& in, IEditController* controller)
 			const ParamID id = in.paramId ();
 			const ParamValue value = in.value ();
 			Text128 text;
-			if (controller->getParamStringByValue (id, value, in.flag () ? nullptr : text.data ()) == kResultOk)
+			if (controller->getParamStringByValue (id, value, in.flag () ? nullptr : text.data ()) ==
+			    kResultOk)
 				FUZZ_CHECK (text.terminated ());
 			break;
 		}

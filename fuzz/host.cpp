@@ -24,7 +24,8 @@ std::shared_ptr<hosting::Module> bundle ()
 {
 	// Kept loaded for the life of the process, never unloaded from an exit handler: by then
 	// the plug-in's own statics are gone and ModuleExit would touch destroyed objects.
-	static const auto* module = new std::shared_ptr<hosting::Module> (hosting::Module::load (CHOPWRIGHT_BUNDLE));
+	static const auto* module =
+	    new std::shared_ptr<hosting::Module> (hosting::Module::load (CHOPWRIGHT_BUNDLE));
 	return *module;
 }
 
@@ -63,9 +64,23 @@ constexpr uint8_t kRaw = 255;
 
 constexpr double kInf = std::numeric_limits<double>::infinity ();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN ();
-constexpr double kSpecialValues[] = {0.0,     1.0,      0.5,      -0.0,    -1.0,           2.0,
-                                     kNaN,    -kNaN,    kInf,     -kInf,   DBL_MAX,        -DBL_MAX,
-                                     FLT_MAX, -FLT_MAX, 1.0e300,  0x1p-1074, 1.0 + DBL_EPSILON};
+constexpr double kSpecialValues[] = {0.0,
+                                     1.0,
+                                     0.5,
+                                     -0.0,
+                                     -1.0,
+                                     2.0,
+                                     kNaN,
+                                     -kNaN,
+                                     kInf,
+                                     -kInf,
+                                     DBL_MAX,
+                                     -DBL_MAX,
+                                     FLT_MAX,
+                                     -FLT_MAX,
+                                     1.0e300,
+                                     0x1p-1074,
+                                     1.0 + DBL_EPSILON};
 constexpr size_t kValueCount = sizeof (kSpecialValues) / sizeof (kSpecialValues[0]);
 
 constexpr int32_t kSpecialIndices[] = {INT32_MIN, INT32_MIN + 1, -2, -1, INT32_MAX, INT32_MAX - 1, 65536};
@@ -101,10 +116,14 @@ uint32_t Reader::paramId ()
 	const uint8_t s = byte ();
 	switch (s)
 	{
-		case kRaw: return raw<uint32_t> ();
-		case kRaw - 1: return 0xFFFFFFFFu; // kNoParamId
-		case kRaw - 2: return 0x80000000u;
-		default: return s % 8u;
+		case kRaw:
+			return raw<uint32_t> ();
+		case kRaw - 1:
+			return 0xFFFFFFFFu; // kNoParamId
+		case kRaw - 2:
+			return 0x80000000u;
+		default:
+			return s % 8u;
 	}
 }
 

@@ -102,11 +102,17 @@ double signalAt (const Block& b, int32 frame, uint32& noise)
 {
 	switch (b.signal)
 	{
-		case 1: return b.level * std::sin (frame * 0.0627);
-		case 2: noise = noise * 1664525u + 1013904223u; return b.level * (static_cast<int32> (noise) * 0x1p-31);
-		case 3: return b.level;
-		case 4: return frame % 2 ? b.level : -b.level;
-		default: return 0.0;
+		case 1:
+			return b.level * std::sin (frame * 0.0627);
+		case 2:
+			noise = noise * 1664525u + 1013904223u;
+			return b.level * (static_cast<int32> (noise) * 0x1p-31);
+		case 3:
+			return b.level;
+		case 4:
+			return frame % 2 ? b.level : -b.level;
+		default:
+			return 0.0;
 	}
 }
 
@@ -121,7 +127,7 @@ struct Channels
 	{
 		for (int32 c = 0; c < count; ++c)
 		{
-			storage.emplace_back (new Sample[static_cast<size_t> (frames)] ());
+			storage.emplace_back (new Sample[static_cast<size_t> (frames)]());
 			pointers.push_back (storage.back ().get ());
 		}
 	}
@@ -141,10 +147,18 @@ private:
 	{
 		switch (static_cast<HostOp> (in.byte () % static_cast<uint8> (HostOp::count)))
 		{
-			case HostOp::arrange: arrange (in); break;
-			case HostOp::setup: setup (in); break;
-			case HostOp::activate: component ()->setActive (in.flag ()); break;
-			case HostOp::processing: processor ()->setProcessing (in.flag ()); break;
+			case HostOp::arrange:
+				arrange (in);
+				break;
+			case HostOp::setup:
+				setup (in);
+				break;
+			case HostOp::activate:
+				component ()->setActive (in.flag ());
+				break;
+			case HostOp::processing:
+				processor ()->setProcessing (in.flag ());
+				break;
 			case HostOp::activateBus:
 			{
 				const MediaType type = in.byte () % 3;
@@ -171,12 +185,16 @@ private:
 				}
 				break;
 			}
-			case HostOp::timers: session.runLoop.advance (in.byte ()); break;
+			case HostOp::timers:
+				session.runLoop.advance (in.byte ());
+				break;
 			case HostOp::loadState:
 				if (component ()->setState (fuzz::streamOf (in.bytes (in.dataSize ()))) == kResultOk)
-					session.plugin.controller ()->setComponentState (fuzz::streamOf (fuzz::stateOf (component ())));
+					session.plugin.controller ()->setComponentState (
+					    fuzz::streamOf (fuzz::stateOf (component ())));
 				break;
-			case HostOp::count: break;
+			case HostOp::count:
+				break;
 		}
 	}
 
@@ -191,8 +209,8 @@ private:
 		SpeakerArrangement arrangements[4] {};
 		for (int32 i = 0; i < inputs + outputs; ++i)
 		{
-			static const SpeakerArrangement kKnown[] = {SpeakerArr::kMono, SpeakerArr::kStereo, SpeakerArr::kEmpty,
-			                                            SpeakerArr::k51};
+			static const SpeakerArrangement kKnown[] = {SpeakerArr::kMono, SpeakerArr::kStereo,
+			                                            SpeakerArr::kEmpty, SpeakerArr::k51};
 			const uint8 s = in.byte ();
 			arrangements[i] = s < 4 ? kKnown[s] : in.raw<uint64> ();
 		}
@@ -238,13 +256,26 @@ private:
 		context.tempo = tempo;
 		switch (b.context >= 2 ? (b.context - 2) % 6 : 6)
 		{
-			case 0: context.tempo = b.field; break;
-			case 1: context.projectTimeMusic = b.field; break;
-			case 2: context.sampleRate = b.field; break;
-			case 3: context.barPositionMusic = b.field; break;
-			case 4: context.state = b.rawField; break;
-			case 5: context.projectTimeSamples = static_cast<int64> (b.rawField) << 31; break;
-			default: break;
+			case 0:
+				context.tempo = b.field;
+				break;
+			case 1:
+				context.projectTimeMusic = b.field;
+				break;
+			case 2:
+				context.sampleRate = b.field;
+				break;
+			case 3:
+				context.barPositionMusic = b.field;
+				break;
+			case 4:
+				context.state = b.rawField;
+				break;
+			case 5:
+				context.projectTimeSamples = static_cast<int64> (b.rawField) << 31;
+				break;
+			default:
+				break;
 		}
 	}
 
@@ -280,7 +311,7 @@ private:
 					if (!std::isfinite (channel[f]))
 						sawNonFinite = true;
 
-		auto busBuffers = [&](std::vector<Channels<Sample>>& buses, bool nullChannel, int32 nullIndex) {
+		auto busBuffers = [&] (std::vector<Channels<Sample>>& buses, bool nullChannel, int32 nullIndex) {
 			std::vector<AudioBusBuffers> out (buses.size ());
 			for (size_t i = 0; i < buses.size (); ++i)
 			{

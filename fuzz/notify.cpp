@@ -137,8 +137,12 @@ Attribute attributeFor (fuzz::Reader& in)
 	a.kind = static_cast<AttributeKind> (in.byte () % static_cast<uint8_t> (AttributeKind::count));
 	switch (a.kind)
 	{
-		case AttributeKind::integer: a.integer = in.raw<int64> (); break;
-		case AttributeKind::floating: a.floating = in.value (); break;
+		case AttributeKind::integer:
+			a.integer = in.raw<int64> ();
+			break;
+		case AttributeKind::floating:
+			a.floating = in.value ();
+			break;
 		case AttributeKind::string:
 		case AttributeKind::binary:
 		{
@@ -152,7 +156,8 @@ Attribute attributeFor (fuzz::Reader& in)
 			a.nullData = (flags & 1) != 0;
 			break;
 		}
-		case AttributeKind::count: break;
+		case AttributeKind::count:
+			break;
 	}
 	return a;
 }

@@ -56,7 +56,8 @@ public:
 };
 
 // The processor's state record: version 1, Break, SliceSize, GateSize, bypass.
-std::vector<uint8_t> record (float breakValue, float sliceSize, float gateSize, int16_t bypass, int64_t version = 1)
+std::vector<uint8_t> record (float breakValue, float sliceSize, float gateSize, int16_t bypass,
+                             int64_t version = 1)
 {
 	return Writer ().raw (version).raw (breakValue).raw (sliceSize).raw (gateSize).raw (bypass).bytes;
 }
@@ -64,8 +65,8 @@ std::vector<uint8_t> record (float breakValue, float sliceSize, float gateSize, 
 void save (const std::filesystem::path& folder, const std::string& name, const std::vector<uint8_t>& bytes)
 {
 	std::filesystem::create_directories (folder);
-	std::ofstream (folder / name, std::ios::binary).write (reinterpret_cast<const char*> (bytes.data ()),
-	                                                       static_cast<std::streamsize> (bytes.size ()));
+	std::ofstream (folder / name, std::ios::binary)
+	    .write (reinterpret_cast<const char*> (bytes.data ()), static_cast<std::streamsize> (bytes.size ()));
 }
 
 void processorStateSeeds (const std::filesystem::path& folder)
@@ -100,7 +101,10 @@ void controllerSeeds (const std::filesystem::path& folder)
 	// A project load: the processor's state, then the controller's own, then edits.
 	Writer load;
 	const auto state = record (1.0f, 1.0f, 0.25f, 1);
-	load.op (ControllerOp::setComponentState).byte (0).dataSize (static_cast<uint32_t> (state.size ())).data (state);
+	load.op (ControllerOp::setComponentState)
+	    .byte (0)
+	    .dataSize (static_cast<uint32_t> (state.size ()))
+	    .data (state);
 	load.op (ControllerOp::setState).byte (0).dataSize (16).raw<int64_t> (1).raw (1.0);
 	load.op (ControllerOp::stateRoundTrip);
 	load.op (ControllerOp::setNormalized).paramId (kSliceSizeId).value (NAN);
@@ -123,7 +127,7 @@ void controllerSeeds (const std::filesystem::path& folder)
 // One notify: side byte, id byte, attribute count, then name, kind and contents per attribute.
 void notifySeeds (const std::filesystem::path& folder)
 {
-	auto binary = [](Writer& w, uint8_t side, uint32_t size, bool nullData) {
+	auto binary = [] (Writer& w, uint8_t side, uint32_t size, bool nullData) {
 		w.byte (side).byte (3).byte (1).byte (1).byte (static_cast<uint8_t> (AttributeKind::binary));
 		w.dataSize (size).byte (nullData ? 1 : 0).byte (0x40);
 	};
@@ -156,11 +160,16 @@ void notifySeeds (const std::filesystem::path& folder)
 	save (folder, "text-not-utf16", notUtf16.bytes);
 
 	Writer nulls;
-	nulls.byte (2).byte (0).byte (0);  // no message, to the processor
-	nulls.byte (3).byte (0).byte (0);  // no message, to the controller
-	nulls.byte (0).byte (0).byte (0);  // no id
+	nulls.byte (2).byte (0).byte (0);   // no message, to the processor
+	nulls.byte (3).byte (0).byte (0);   // no message, to the controller
+	nulls.byte (0).byte (0).byte (0);   // no id
 	nulls.byte (1).byte (2).byte (255); // "TextMessage" without attributes
-	nulls.byte (1).byte (3).byte (1).byte (1).byte (static_cast<uint8_t> (AttributeKind::integer)).raw<int64_t> (-1);
+	nulls.byte (1)
+	    .byte (3)
+	    .byte (1)
+	    .byte (1)
+	    .byte (static_cast<uint8_t> (AttributeKind::integer))
+	    .raw<int64_t> (-1);
 	save (folder, "nulls-and-kinds", nulls.bytes);
 }
 

@@ -52,9 +52,8 @@ std::string getModuleBundlePath ()
 	const auto binaryFolder = parentOf (loadedBinaryPath ()); // .../<arch>-linux
 	const auto contents = parentOf (binaryFolder);            // .../Contents
 	const auto bundle = parentOf (contents);                  // .../NAME.vst3
-	const bool inBundle = endsWith (nameOf (binaryFolder), "-linux") &&
-	                      nameOf (contents) == "Contents" && endsWith (bundle, ".vst3") &&
-	                      nameOf (bundle).size () > 5;
+	const bool inBundle = endsWith (nameOf (binaryFolder), "-linux") && nameOf (contents) == "Contents" &&
+	                      endsWith (bundle, ".vst3") && nameOf (bundle).size () > 5;
 	return inBundle ? bundle : binaryFolder;
 }
 

@@ -1,7 +1,7 @@
 #include "sdkext/runloops.h"
 
-#include "public.sdk/source/main/moduleinit.h"
 #include "pluginterfaces/gui/iplugview.h"
+#include "public.sdk/source/main/moduleinit.h"
 
 #include <algorithm>
 #include <mutex>
@@ -108,10 +108,7 @@ private:
 		                     [provider] (const Offer& o) { return o.provider == provider; });
 	}
 
-	Linux::IRunLoop* currentRunLoop () const
-	{
-		return offers.empty () ? nullptr : offers.front ().runLoop;
-	}
+	Linux::IRunLoop* currentRunLoop () const { return offers.empty () ? nullptr : offers.front ().runLoop; }
 
 	// Clients already on `runLoop` stay; the others leave their run loop and try this one.
 	void moveClientsTo (Linux::IRunLoop* runLoop)

@@ -21,8 +21,8 @@ PluginEntry plugins[] = {
     {nullptr, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, 0},
 };
 
-EffectDescription description = {"Quillmarsh", "Chopwright", fourCharCode ("QMSH"), fourCharCode ("CHWR"),
-                                  "Fx", {}, 1, nullptr, plugins};
+EffectDescription description = {
+    "Quillmarsh", "Chopwright", fourCharCode ("QMSH"), fourCharCode ("CHWR"), "Fx", {}, 1, nullptr, plugins};
 
 } // namespace
 

@@ -39,10 +39,10 @@ struct PluginEntry
 	int32_t inputChannels;
 	int32_t outputChannels;
 	int32_t sideChainInputChannels;
-	MidiPort* midiPorts;        // empty list: none
-	AuxOutput* auxOutputs;      // null: none
-	Meter* meters;              // empty list: none
-	uint32_t latency;           // samples
+	MidiPort* midiPorts;   // empty list: none
+	AuxOutput* auxOutputs; // null: none
+	Meter* meters;         // empty list: none
+	uint32_t latency;      // samples
 };
 
 struct EffectDescription

@@ -42,16 +42,15 @@ void IdleRunLoop::dropUnregistered ()
 {
 	if (idling)
 		return;
-	timers.erase (std::remove_if (timers.begin (), timers.end (),
-	                              [] (const Timer& timer) { return !timer.handler; }),
-	              timers.end ());
-	watches.erase (std::remove_if (watches.begin (), watches.end (),
-	                               [] (const Watch& watch) { return !watch.handler; }),
-	               watches.end ());
+	timers.erase (
+	    std::remove_if (timers.begin (), timers.end (), [] (const Timer& timer) { return !timer.handler; }),
+	    timers.end ());
+	watches.erase (
+	    std::remove_if (watches.begin (), watches.end (), [] (const Watch& watch) { return !watch.handler; }),
+	    watches.end ());
 }
 
-tresult PLUGIN_API IdleRunLoop::registerEventHandler (Linux::IEventHandler* handler,
-                                                      Linux::FileDescriptor fd)
+tresult PLUGIN_API IdleRunLoop::registerEventHandler (Linux::IEventHandler* handler, Linux::FileDescriptor fd)
 {
 	if (!handler || fd < 0)
 		return kInvalidArgument;

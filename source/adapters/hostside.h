@@ -4,9 +4,9 @@
 // a run loop driven by the VST 2 host's idle calls, parameter changes for one block, and
 // text conversion for the host's 8-bit strings.
 
-#include "public.sdk/source/vst/hosting/hostclasses.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
+#include "public.sdk/source/vst/hosting/hostclasses.h"
 
 #include <poll.h>
 

@@ -12,8 +12,8 @@ namespace vst2 {
 struct Effect;
 
 // The host's callback and the effect's dispatcher share one signature.
-using Callback = intptr_t (*) (Effect* effect, int32_t opcode, int32_t index, intptr_t value,
-                               void* ptr, float opt);
+using Callback = intptr_t (*) (Effect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                               float opt);
 using ProcessFloat = void (*) (Effect* effect, float** inputs, float** outputs, int32_t frames);
 using ProcessDouble = void (*) (Effect* effect, double** inputs, double** outputs, int32_t frames);
 using SetParameter = void (*) (Effect* effect, int32_t index, float value);
@@ -47,8 +47,7 @@ struct Effect
 };
 
 static_assert (sizeof (void*) != 8 || (offsetof (Effect, object) == 96 &&
-                                       offsetof (Effect, processReplacing) == 120 &&
-                                       sizeof (Effect) == 192),
+                                       offsetof (Effect, processReplacing) == 120 && sizeof (Effect) == 192),
                "the 64-bit layout hosts expect");
 
 constexpr int32_t kEffectMagic = 0x56737450; // "VstP"

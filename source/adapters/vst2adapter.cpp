@@ -1,9 +1,9 @@
 #include "adapters/vst2adapter.h"
 
-#include "public.sdk/source/common/memorystream.h"
-#include "public.sdk/source/main/moduleinit.h"
 #include "pluginterfaces/vst/ivstunits.h"
 #include "pluginterfaces/vst/vstspeaker.h"
+#include "public.sdk/source/common/memorystream.h"
+#include "public.sdk/source/main/moduleinit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,22 +45,22 @@ uint32 readUint32 (const unsigned char* in, bool bigEndian)
 }
 
 // A host's double as a whole number; what does not fit (or is NaN) is 0.
-int64 toInt64 (double value)
-{
-	return value > -9.2e18 && value < 9.2e18 ? static_cast<int64> (value) : 0;
-}
+int64 toInt64 (double value) { return value > -9.2e18 && value < 9.2e18 ? static_cast<int64> (value) : 0; }
 
-int16 toInt16 (int32 value)
-{
-	return static_cast<int16> (std::clamp<int32> (value, INT16_MIN, INT16_MAX));
-}
+int16 toInt16 (int32 value) { return static_cast<int16> (std::clamp<int32> (value, INT16_MIN, INT16_MAX)); }
 
 template <typename Sample>
 Sample**& channelBuffers (AudioBusBuffers& bus);
 template <>
-float**& channelBuffers<float> (AudioBusBuffers& bus) { return bus.channelBuffers32; }
+float**& channelBuffers<float> (AudioBusBuffers& bus)
+{
+	return bus.channelBuffers32;
+}
 template <>
-double**& channelBuffers<double> (AudioBusBuffers& bus) { return bus.channelBuffers64; }
+double**& channelBuffers<double> (AudioBusBuffers& bus)
+{
+	return bus.channelBuffers64;
+}
 
 } // namespace
 
@@ -77,8 +77,7 @@ vst2::Effect* Vst2Adapter::create (IPluginFactory* factory, const TUID processor
 			return &adapter->effect;
 	}
 	catch (...)
-	{
-	}
+	{}
 	delete adapter;
 	return nullptr;
 }
@@ -91,7 +90,7 @@ Vst2Adapter* Vst2Adapter::fromEffect (vst2::Effect* effect)
 }
 
 Vst2Adapter::Vst2Adapter (vst2::Callback host, int32 uniqueId)
-: host (host), mainThread (std::this_thread::get_id ())
+    : host (host), mainThread (std::this_thread::get_id ())
 {
 	effect.magic = vst2::kEffectMagic;
 	effect.dispatcher = dispatchProc;
@@ -251,8 +250,8 @@ void Vst2Adapter::tearDown ()
 //------------------------------------------------------------------------
 // The effect's entries: nothing may throw through them.
 
-intptr_t Vst2Adapter::dispatchProc (vst2::Effect* effect, int32_t opcode, int32_t index,
-                                    intptr_t value, void* ptr, float opt)
+intptr_t Vst2Adapter::dispatchProc (vst2::Effect* effect, int32_t opcode, int32_t index, intptr_t value,
+                                    void* ptr, float opt)
 {
 	Vst2Adapter* adapter = fromEffect (effect);
 	if (!adapter)
@@ -281,8 +280,7 @@ void Vst2Adapter::setParameterProc (vst2::Effect* effect, int32_t index, float v
 			adapter->setParameter (index, value);
 		}
 		catch (...)
-		{
-		}
+		{}
 	}
 }
 
@@ -304,8 +302,7 @@ void Vst2Adapter::processProc (vst2::Effect* effect, Sample** inputs, Sample** o
 			adapter->process (inputs, outputs, frames);
 		}
 		catch (...)
-		{
-		}
+		{}
 	}
 }
 
@@ -358,7 +355,8 @@ intptr_t Vst2Adapter::dispatch (int32 opcode, int32 index, intptr_t value, void*
 			ViewRect size;
 			if (!ptr || !makeView () || view->getSize (&size) != kResultOk)
 				return 0;
-			editorRect = {toInt16 (size.top), toInt16 (size.left), toInt16 (size.bottom), toInt16 (size.right)};
+			editorRect = {toInt16 (size.top), toInt16 (size.left), toInt16 (size.bottom),
+			              toInt16 (size.right)};
 			*static_cast<vst2::Rect**> (ptr) = &editorRect;
 			return 1;
 		}
@@ -742,7 +740,8 @@ intptr_t Vst2Adapter::setChunk (const void* in, intptr_t size)
 	// The stored state replaces what earlier setParameter calls have not yet delivered.
 	for (int32 i = 0; i < numParameters; ++i)
 		parameters[static_cast<size_t> (i)].toProcessor.store (false);
-	MemoryStream processorState (const_cast<unsigned char*> (processorBytes), static_cast<TSize> (processorSize));
+	MemoryStream processorState (const_cast<unsigned char*> (processorBytes),
+	                             static_cast<TSize> (processorSize));
 	if (component->setState (&processorState) != kResultOk)
 		return 0;
 	processorState.seek (0, IBStream::kIBSeekSet, nullptr);
@@ -802,7 +801,8 @@ tresult PLUGIN_API Vst2Adapter::resizeView (IPlugView* requester, ViewRect* newS
 {
 	if (!requester || requester != view || !newSize)
 		return kInvalidArgument;
-	if (!host (&effect, vst2::audioMasterSizeWindow, newSize->getWidth (), newSize->getHeight (), nullptr, 0.0f))
+	if (!host (&effect, vst2::audioMasterSizeWindow, newSize->getWidth (), newSize->getHeight (), nullptr,
+	           0.0f))
 		return kResultFalse;
 	editorRect = {toInt16 (newSize->top), toInt16 (newSize->left), toInt16 (newSize->bottom),
 	              toInt16 (newSize->right)};

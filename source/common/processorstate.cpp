@@ -25,8 +25,8 @@ bool ProcessorState::write (IBStream* stream) const
 	if (!stream)
 		return false;
 	IBStreamer streamer (stream, kLittleEndian);
-	return streamer.writeInt64 (kVersion) && streamer.writeFloat (breakValue) && streamer.writeFloat (sliceSize) &&
-	       streamer.writeFloat (gateSize) && streamer.writeBool (bypass);
+	return streamer.writeInt64 (kVersion) && streamer.writeFloat (breakValue) &&
+	       streamer.writeFloat (sliceSize) && streamer.writeFloat (gateSize) && streamer.writeBool (bypass);
 }
 
 } // namespace Vst

@@ -39,7 +39,8 @@ void ChopwrightController::defineParameters ()
 	breakParam->appendString (STR16 ("ON"));
 	parameters.addParameter (breakParam);
 
-	auto* sliceSize = new StringListParameter (STR16 ("SliceSize"), kSliceSizeId, nullptr, listFlags, kRootUnitId);
+	auto* sliceSize =
+	    new StringListParameter (STR16 ("SliceSize"), kSliceSizeId, nullptr, listFlags, kRootUnitId);
 	sliceSize->appendString (STR16 ("1 BEAT"));
 	sliceSize->appendString (STR16 ("1/2 BEAT"));
 	sliceSize->appendString (STR16 ("1/4 BEAT"));
@@ -56,8 +57,7 @@ void ChopwrightController::defineParameters ()
 	parameters.addParameter (programChange);
 
 	parameters.addParameter (STR16 ("Bypass"), nullptr, 1, 0.0,
-	                         ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass, kBypassId,
-	                         kRootUnitId);
+	                         ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass, kBypassId, kRootUnitId);
 }
 
 tresult PLUGIN_API ChopwrightController::terminate () { return EditControllerEx1::terminate (); }
@@ -114,10 +114,7 @@ tresult PLUGIN_API ChopwrightController::setParamNormalized (ParamID tag, ParamV
 namespace {
 
 // A normalised value as the SDK's conversions may take it: inside 0..1, NaN as 0.
-ParamValue clampNormalized (ParamValue value)
-{
-	return value >= 0.0 ? std::min (value, 1.0) : 0.0;
-}
+ParamValue clampNormalized (ParamValue value) { return value >= 0.0 ? std::min (value, 1.0) : 0.0; }
 
 } // namespace
 
@@ -219,8 +216,7 @@ tresult PLUGIN_API ChopwrightController::getMidiControllerAssignment (int32, int
 	return kResultFalse;
 }
 
-tresult PLUGIN_API ChopwrightController::onLiveMIDIControllerInput (int32 busIndex, int16 channel,
-                                                                    CtrlNumber)
+tresult PLUGIN_API ChopwrightController::onLiveMIDIControllerInput (int32 busIndex, int16 channel, CtrlNumber)
 {
 	if (busIndex != 0 || channel != 0)
 		return kResultFalse;

@@ -35,9 +35,8 @@ std::string percentText (float value)
 } // namespace
 
 ChopwrightEditor::ChopwrightEditor (ChopwrightController* controller, ViewRect size)
-: VSTGUIEditor (controller, &size), initialRect (size)
-{
-}
+    : VSTGUIEditor (controller, &size), initialRect (size)
+{}
 
 ChopwrightEditor::~ChopwrightEditor ()
 {
@@ -47,7 +46,10 @@ ChopwrightEditor::~ChopwrightEditor ()
 		removed ();
 }
 
-ChopwrightController* ChopwrightEditor::owner () const { return static_cast<ChopwrightController*> (controller); }
+ChopwrightController* ChopwrightEditor::owner () const
+{
+	return static_cast<ChopwrightController*> (controller);
+}
 
 tresult PLUGIN_API ChopwrightEditor::onSize (ViewRect* newSize)
 {
@@ -128,10 +130,12 @@ bool PLUGIN_API ChopwrightEditor::open (void* parent, const PlatformType& platfo
 	controlsById[kSliceSizeId] = sliceSwitch;
 	frame->addView (sliceSwitch);
 
-	breakStateLabel = addLabel (CRect (22, 642, 46, 662), value (kBreakId) != 0.f ? "ON" : "OFF", kLabelColour);
+	breakStateLabel =
+	    addLabel (CRect (22, 642, 46, 662), value (kBreakId) != 0.f ? "ON" : "OFF", kLabelColour);
 	const UTF8StringPtr sliceNames[] = {"1/4", "1/8", "1/16"};
 	for (int i = 0; i < 3; ++i)
-		sliceLabels[i] = addLabel (CRect (100 + 22 * i, 642, 122 + 22 * i, 662), sliceNames[i], kUnselectedColour);
+		sliceLabels[i] =
+		    addLabel (CRect (100 + 22 * i, 642, 122 + 22 * i, 662), sliceNames[i], kUnselectedColour);
 	colourSliceLabels ();
 	addLabel (CRect (260, 642, 360, 662), "GATE : ", kLabelColour);
 
@@ -219,10 +223,17 @@ void ChopwrightEditor::updateParameter (ParamID id, float value)
 		control->setValue (value);
 	switch (id)
 	{
-		case kBreakId: breakStateLabel->setText (value != 0.f ? "ON" : "OFF"); break;
-		case kSliceSizeId: colourSliceLabels (); break;
-		case kGateSizeId: gateDisplay->setText (percentText (value).data ()); break;
-		default: break;
+		case kBreakId:
+			breakStateLabel->setText (value != 0.f ? "ON" : "OFF");
+			break;
+		case kSliceSizeId:
+			colourSliceLabels ();
+			break;
+		case kGateSizeId:
+			gateDisplay->setText (percentText (value).data ());
+			break;
+		default:
+			break;
 	}
 }
 

@@ -45,8 +45,10 @@ public:
 	// IMouseObserver: presses reach the views only while the editor is open.
 	void onMouseEntered (VSTGUI::CView*, VSTGUI::CFrame*) override {}
 	void onMouseExited (VSTGUI::CView*, VSTGUI::CFrame*) override {}
-	VSTGUI::CMouseEventResult onMouseMoved (VSTGUI::CFrame*, const VSTGUI::CPoint&, const VSTGUI::CButtonState&) override;
-	VSTGUI::CMouseEventResult onMouseDown (VSTGUI::CFrame*, const VSTGUI::CPoint&, const VSTGUI::CButtonState&) override;
+	VSTGUI::CMouseEventResult onMouseMoved (VSTGUI::CFrame*, const VSTGUI::CPoint&,
+	                                        const VSTGUI::CButtonState&) override;
+	VSTGUI::CMouseEventResult onMouseDown (VSTGUI::CFrame*, const VSTGUI::CPoint&,
+	                                       const VSTGUI::CButtonState&) override;
 
 	// From the ParameterListener: shows a parameter's new normalised value. Ignored while closed.
 	void updateParameter (Steinberg::Vst::ParamID id, float value);
@@ -57,7 +59,8 @@ public:
 
 private:
 	Steinberg::Vst::ChopwrightController* owner () const;
-	VSTGUI::CTextLabel* addLabel (const VSTGUI::CRect& size, VSTGUI::UTF8StringPtr text, const VSTGUI::CColor& color);
+	VSTGUI::CTextLabel* addLabel (const VSTGUI::CRect& size, VSTGUI::UTF8StringPtr text,
+	                              const VSTGUI::CColor& color);
 	void colourSliceLabels ();
 
 	bool isOpenFlag {false};

@@ -20,8 +20,8 @@ void BarRecorder::allocate ()
 		return;
 	// Anonymous pages cost nothing until first written. Small pages, so that memory grows
 	// and first writes fault in 4 KiB steps rather than 2 MiB ones.
-	void* mapped = mmap (nullptr, 4 * kChannelBytes, PROT_READ | PROT_WRITE,
-	                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+	void* mapped =
+	    mmap (nullptr, 4 * kChannelBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
 	if (mapped == MAP_FAILED)
 		return;
 	madvise (mapped, 4 * kChannelBytes, MADV_NOHUGEPAGE);
@@ -155,8 +155,8 @@ void BarRecorder::keepViews (int32_t at, int32_t count)
 
 void BarRecorder::dropCopiedViews ()
 {
-	View* kept = std::remove_if (views, views + viewCount,
-	                             [] (const View& view) { return view.copied >= view.end; });
+	View* kept =
+	    std::remove_if (views, views + viewCount, [] (const View& view) { return view.copied >= view.end; });
 	viewCount = static_cast<int32_t> (kept - views);
 }
 

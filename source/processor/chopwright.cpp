@@ -41,9 +41,15 @@ int32 tableSampleRate (SampleRate rate)
 template <typename Sample>
 Sample** channelBuffers (AudioBusBuffers& bus);
 template <>
-float** channelBuffers<float> (AudioBusBuffers& bus) { return bus.channelBuffers32; }
+float** channelBuffers<float> (AudioBusBuffers& bus)
+{
+	return bus.channelBuffers32;
+}
 template <>
-double** channelBuffers<double> (AudioBusBuffers& bus) { return bus.channelBuffers64; }
+double** channelBuffers<double> (AudioBusBuffers& bus)
+{
+	return bus.channelBuffers64;
+}
 
 // Left and right of a bus: channel 1 is the right only on a two-channel bus.
 template <typename Sample>
@@ -180,8 +186,7 @@ tresult PLUGIN_API Chopwright::setBusArrangements (SpeakerArrangement* inputs, i
 
 tresult PLUGIN_API Chopwright::canProcessSampleSize (int32 symbolicSampleSize)
 {
-	return symbolicSampleSize == kSample32 || symbolicSampleSize == kSample64 ? kResultTrue
-	                                                                          : kResultFalse;
+	return symbolicSampleSize == kSample32 || symbolicSampleSize == kSample64 ? kResultTrue : kResultFalse;
 }
 
 tresult PLUGIN_API Chopwright::setActive (TBool state)

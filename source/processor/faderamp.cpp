@@ -228,8 +228,8 @@ int32_t FadeRamp::mixFromDry (float* left, float* right, const float* dryLeft, c
 	return mixDry (left, right, dryLeft, dryRight, count);
 }
 
-int32_t FadeRamp::mixFromDry (double* left, double* right, const double* dryLeft,
-                              const double* dryRight, int32_t count)
+int32_t FadeRamp::mixFromDry (double* left, double* right, const double* dryLeft, const double* dryRight,
+                              int32_t count)
 {
 	return mixDry (left, right, dryLeft, dryRight, count);
 }

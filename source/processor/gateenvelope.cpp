@@ -35,8 +35,7 @@ void GateEnvelope::rebuild ()
 
 static bool differs (double a, double b) { return a < b || a > b; }
 
-double GateEnvelope::gain (double position, double sliceLength, float gateSize,
-                           double samplesPerBeat)
+double GateEnvelope::gain (double position, double sliceLength, float gateSize, double samplesPerBeat)
 {
 	double opening = gateSize;
 	if (gateSize < 0.1)
@@ -66,8 +65,8 @@ double GateEnvelope::gain (double position, double sliceLength, float gateSize,
 	return currentGain;
 }
 
-void GateEnvelope::gains (double* out, int32_t position, int32_t frames, double sliceLength,
-                          float gateSize, double samplesPerBeat)
+void GateEnvelope::gains (double* out, int32_t position, int32_t frames, double sliceLength, float gateSize,
+                          double samplesPerBeat)
 {
 	// The first call may move the gate point and start smoothing; while that runs, call by call.
 	int32_t i = 0;

@@ -13,8 +13,7 @@ namespace {
 // Slice numbers by weight. The last entry is reached only when rand() returns one of its
 // 64 largest values, which round up to 2^31 in single precision.
 constexpr int32_t kFourSliceTable[9] = {0, 0, 1, 1, 1, 2, 2, 3, 3};
-constexpr int32_t kEightSliceTable[21] = {0, 0, 1, 2, 2, 2, 2, 3, 3, 4, 4,
-                                          4, 5, 5, 6, 6, 6, 6, 6, 7, 7};
+constexpr int32_t kEightSliceTable[21] = {0, 0, 1, 2, 2, 2, 2, 3, 3, 4, 4, 4, 5, 5, 6, 6, 6, 6, 6, 7, 7};
 
 // Lengths of the gate's release and of the crossfades, in milliseconds: long enough to avoid
 // clicks, short enough to keep the slices' attacks.
@@ -68,8 +67,7 @@ void SliceEngine::prepare (int32_t sampleRate)
 	recorder.allocate ();
 }
 
-bool SliceEngine::updateTransport (double sampleRate, double tempo, double quarterNotes,
-                                   bool isPlaying)
+bool SliceEngine::updateTransport (double sampleRate, double tempo, double quarterNotes, bool isPlaying)
 {
 	// A host without a usable tempo or rate is treated like a host without a transport.
 	if (!(tempo > 0.0 && tempo <= 1.0e9 && sampleRate > 0.0 && sampleRate <= 1.0e9))
@@ -164,8 +162,8 @@ void SliceEngine::switchBreak (bool on, int64_t t, int32_t sliceLength)
 }
 
 template <typename Sample>
-void SliceEngine::playBreak (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
-                             Sample* outRight, int32_t count, int32_t sliceLength, bool atBarStart)
+void SliceEngine::playBreak (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+                             int32_t count, int32_t sliceLength, bool atBarStart)
 {
 	for (int32_t done = 0; done < count;)
 	{
@@ -197,8 +195,8 @@ void SliceEngine::playBreak (const Sample* inLeft, const Sample* inRight, Sample
 }
 
 template <typename Sample>
-void SliceEngine::playSlice (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
-                             Sample* outRight, int32_t count, int32_t sliceLength)
+void SliceEngine::playSlice (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+                             int32_t count, int32_t sliceLength)
 {
 	double gain[kRunFrames];
 	gate.gains (gain, slicePos, count, sliceLength, gateSize, samplesPerBeat);
@@ -255,8 +253,8 @@ void SliceEngine::readSlice (float* left, float* right, int32_t count, int32_t s
 }
 
 template <typename Sample>
-void SliceEngine::passDry (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
-                           Sample* outRight, int32_t count)
+void SliceEngine::passDry (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+                           int32_t count)
 {
 	// The fade out of a break is computed in single precision in both forms.
 	int32_t done = 0;
@@ -264,8 +262,10 @@ void SliceEngine::passDry (const Sample* inLeft, const Sample* inRight, Sample* 
 	{
 		const int32_t n = std::min (count - done, kRunFrames);
 		float left[kRunFrames], right[kRunFrames];
-		std::transform (inLeft + done, inLeft + done + n, left, [] (Sample v) { return narrowSaturated (v); });
-		std::transform (inRight + done, inRight + done + n, right, [] (Sample v) { return narrowSaturated (v); });
+		std::transform (inLeft + done, inLeft + done + n, left,
+		                [] (Sample v) { return narrowSaturated (v); });
+		std::transform (inRight + done, inRight + done + n, right,
+		                [] (Sample v) { return narrowSaturated (v); });
 		const int32_t mixed = breakOffRamp.mixFromCapture (left, right, n);
 		std::copy_n (left, mixed, outLeft + done);
 		std::copy_n (right, mixed, outRight + done);
@@ -275,9 +275,8 @@ void SliceEngine::passDry (const Sample* inLeft, const Sample* inRight, Sample* 
 }
 
 template <typename Sample>
-SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sample* inRight,
-                                               Sample* outLeft, Sample* outRight,
-                                               int32_t numSamples)
+SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
+                                               Sample* outRight, int32_t numSamples)
 {
 	// The low 32 bits of the bar as a signed number, then divided (see setDivision for the
 	// other order); bar starts below use the full 64-bit bar.
@@ -320,8 +319,7 @@ SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sampl
 		recorder.record (inLeft + i, inRight + i, count);
 		if (breakActive)
 		{
-			playBreak (inLeft + i, inRight + i, outLeft + i, outRight + i, count, sliceLength,
-			           atBarStart);
+			playBreak (inLeft + i, inRight + i, outLeft + i, outRight + i, count, sliceLength, atBarStart);
 		}
 		else
 		{
@@ -336,9 +334,9 @@ SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sampl
 	return BlockResult::processed;
 }
 
-template SliceEngine::BlockResult SliceEngine::process<float> (const float*, const float*, float*,
-                                                               float*, int32_t);
-template SliceEngine::BlockResult SliceEngine::process<double> (const double*, const double*,
-                                                                double*, double*, int32_t);
+template SliceEngine::BlockResult SliceEngine::process<float> (const float*, const float*, float*, float*,
+                                                               int32_t);
+template SliceEngine::BlockResult SliceEngine::process<double> (const double*, const double*, double*,
+                                                                double*, int32_t);
 
 } // namespace chopwright

@@ -58,16 +58,16 @@ public:
 
 	// One block. Left and right may point to the same buffer (mono); input may be output.
 	template <typename Sample>
-	BlockResult process (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
-	                     Sample* outRight, int32_t numSamples);
+	BlockResult process (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+	                     int32_t numSamples);
 
 	// The slice number for a value of rand() with 4, 8 or 16 slices per bar (fixed weights).
 	static int32_t chooseSlice (int randomValue, int32_t division);
 
 	// Left to left, right to right; safe when a buffer is both input and output.
 	template <typename Sample>
-	static void passThrough (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
-	                         Sample* outRight, int32_t numSamples)
+	static void passThrough (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+	                         int32_t numSamples)
 	{
 		for (int32_t i = 0; i < numSamples; ++i)
 		{
@@ -144,7 +144,7 @@ private:
 
 extern template SliceEngine::BlockResult SliceEngine::process<float> (const float*, const float*, float*,
                                                                       float*, int32_t);
-extern template SliceEngine::BlockResult SliceEngine::process<double> (const double*, const double*,
-                                                                       double*, double*, int32_t);
+extern template SliceEngine::BlockResult SliceEngine::process<double> (const double*, const double*, double*,
+                                                                       double*, int32_t);
 
 } // namespace chopwright

@@ -44,8 +44,9 @@ TEST (AaxDescription, ListsAMonoAndAStereoVariantThenTheEnd)
 		uint32_t audioSuite;
 		int32_t channels;
 	};
-	const Expected expected[] = {{"com.quillmarsh.chopwright.mono", 0x43484E31, 0x43484131, 1},    // CHN1, CHA1
-	                             {"com.quillmarsh.chopwright.stereo", 0x43484E32, 0x43484132, 2}}; // CHN2, CHA2
+	const Expected expected[] = {
+	    {"com.quillmarsh.chopwright.mono", 0x43484E31, 0x43484131, 1},    // CHN1, CHA1
+	    {"com.quillmarsh.chopwright.stereo", 0x43484E32, 0x43484132, 2}}; // CHN2, CHA2
 	for (int i = 0; i < 2; ++i)
 	{
 		const aax::PluginEntry& entry = plugins[i];

@@ -16,14 +16,15 @@ Steinberg::FUnknown* createController (void*)
 }
 
 inline Steinberg::IPtr<Steinberg::IPluginFactory> makeTestFactory (
-    Steinberg::CPluginFactory::CreateFunction controller = createController<Steinberg::Vst::ChopwrightController>)
+    Steinberg::CPluginFactory::CreateFunction controller =
+        createController<Steinberg::Vst::ChopwrightController>)
 {
 	using namespace Steinberg;
 	using namespace Steinberg::Vst;
 	auto* factory = new CPluginFactory (PFactoryInfo ("Quillmarsh", "", "", PFactoryInfo::kUnicode));
 	const PClassInfo2 processorClass (kChopwrightProcessorUID.toTUID (), PClassInfo::kManyInstances,
-	                                  kVstAudioEffectClass, "Chopwright", kDistributable, "Fx", "",
-	                                  "1.3.0.1", "VST 3.7.3");
+	                                  kVstAudioEffectClass, "Chopwright", kDistributable, "Fx", "", "1.3.0.1",
+	                                  "VST 3.7.3");
 	const PClassInfo2 controllerClass (kChopwrightControllerUID.toTUID (), PClassInfo::kManyInstances,
 	                                   kVstComponentControllerClass, "ChopwrightController", 0, "", "",
 	                                   "1.3.0.1", "VST 3.7.3");

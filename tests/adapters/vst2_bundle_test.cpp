@@ -15,7 +15,7 @@
 #include <cstring>
 #include <random>
 
-using Vst2Main = vst2::Effect* (*) (vst2::Callback);
+using Vst2Main = vst2::Effect* (*)(vst2::Callback);
 using H = Vst2TestHost;
 
 namespace {
@@ -25,7 +25,13 @@ constexpr int32_t kBlock = 480;
 constexpr int32_t kBarFrames = 96000; // four beats at 120 BPM
 constexpr int32_t kBars = 4;
 
-enum Param : int32_t { kBreak = 0, kSliceSize = 1, kGateSize = 2, kBypass = 3 };
+enum Param : int32_t
+{
+	kBreak = 0,
+	kSliceSize = 1,
+	kGateSize = 2,
+	kBypass = 3
+};
 
 class Vst2Bundle : public ::testing::Test
 {
@@ -112,7 +118,8 @@ template <typename Sample>
 bool sameFrames (const Render<Sample>& r, int32_t from, int32_t to)
 {
 	for (int c = 0; c < 2; ++c)
-		if (std::memcmp (r.input[c].data () + from, r.output[c].data () + from, sizeof (Sample) * (to - from)) != 0)
+		if (std::memcmp (r.input[c].data () + from, r.output[c].data () + from,
+		                 sizeof (Sample) * (to - from)) != 0)
 			return false;
 	return true;
 }
@@ -287,7 +294,8 @@ TEST_F (Vst2Bundle, AChunkHoldsBothStatesAndRestoresAFreshInstance)
 	ASSERT_NE (second, nullptr);
 	EXPECT_EQ (second->getParameter (second, kBypass), 0.0f);
 	std::vector<unsigned char> copy = chunk;
-	EXPECT_EQ (H::dispatch (second, vst2::effSetChunk, 0, static_cast<intptr_t> (copy.size ()), copy.data ()), 1);
+	EXPECT_EQ (H::dispatch (second, vst2::effSetChunk, 0, static_cast<intptr_t> (copy.size ()), copy.data ()),
+	           1);
 	for (int32_t i = 0; i < 4; ++i)
 		EXPECT_EQ (second->getParameter (second, i), values[i]) << i;
 	EXPECT_EQ (H::text (second, vst2::effGetParamDisplay, kSliceSize), "1/4 BEAT");
@@ -310,10 +318,12 @@ TEST_F (Vst2Bundle, RefusesChunksThatAreNotItsOwn)
 	void* data = nullptr;
 	const intptr_t size = H::dispatch (effect, vst2::effGetChunk, 0, 0, &data);
 	ASSERT_GT (size, 12);
-	std::vector<unsigned char> chunk (static_cast<unsigned char*> (data), static_cast<unsigned char*> (data) + size);
+	std::vector<unsigned char> chunk (static_cast<unsigned char*> (data),
+	                                  static_cast<unsigned char*> (data) + size);
 
 	auto refused = [&] (std::vector<unsigned char> bytes) {
-		return H::dispatch (effect, vst2::effSetChunk, 0, static_cast<intptr_t> (bytes.size ()), bytes.data ()) == 0;
+		return H::dispatch (effect, vst2::effSetChunk, 0, static_cast<intptr_t> (bytes.size ()),
+		                    bytes.data ()) == 0;
 	};
 	std::vector<unsigned char> foreign = chunk;
 	foreign[0] = 'x';

@@ -20,7 +20,7 @@
 // backend for the process (seen under LeakSanitizer, nothing of ours holds it).
 extern "C" const char* __lsan_default_suppressions () { return "leak:libcairo.so\n"; }
 
-using Vst2Main = vst2::Effect* (*) (vst2::Callback);
+using Vst2Main = vst2::Effect* (*)(vst2::Callback);
 using H = Vst2TestHost;
 
 namespace {
@@ -97,7 +97,8 @@ protected:
 	{
 		int rootX = 0, rootY = 0;
 		Window child = 0;
-		XTranslateCoordinates (display, hostWindow, DefaultRootWindow (display), x, y, &rootX, &rootY, &child);
+		XTranslateCoordinates (display, hostWindow, DefaultRootWindow (display), x, y, &rootX, &rootY,
+		                       &child);
 		XTestFakeMotionEvent (display, DefaultScreen (display), rootX, rootY, CurrentTime);
 
 		XTestFakeButtonEvent (display, Button1, True, CurrentTime);
@@ -131,7 +132,8 @@ TEST_F (Vst2EditorWindow, OpensInTheHostsWindowAndItsEditsReachTheHost)
 	EXPECT_EQ (rect->bottom - rect->top, 666);
 
 	ASSERT_EQ (H::dispatch (effect, vst2::effEditOpen, 0, 0, reinterpret_cast<void*> (hostWindow)), 1);
-	ASSERT_TRUE (idleUntil ([&] { return childEvent (MapNotify); })) << "the editor's window was never mapped";
+	ASSERT_TRUE (idleUntil ([&] { return childEvent (MapNotify); }))
+	    << "the editor's window was never mapped";
 
 	// The Break button's rectangle starts at 24, 620.
 	EXPECT_EQ (effect->getParameter (effect, 0), 0.0f);

@@ -7,9 +7,9 @@
 
 // A stored processor state as a host hands it back, optionally with another version number
 // or cut short after `truncateTo` bytes.
-inline Steinberg::IPtr<Steinberg::MemoryStream> storedState (const Steinberg::Vst::ProcessorState& record,
-                                                             Steinberg::int64 version = Steinberg::Vst::ProcessorState::kVersion,
-                                                             Steinberg::int64 truncateTo = -1)
+inline Steinberg::IPtr<Steinberg::MemoryStream> storedState (
+    const Steinberg::Vst::ProcessorState& record,
+    Steinberg::int64 version = Steinberg::Vst::ProcessorState::kVersion, Steinberg::int64 truncateTo = -1)
 {
 	using namespace Steinberg;
 	auto stream = owned (new MemoryStream);

@@ -93,10 +93,8 @@ TEST_F (ControllerTest, PublishesFiveParametersInOrder)
 		double defaultValue;
 		int32 flags;
 	} expected[] = {
-	    {u"Break", u"", 1, 0.0, 9},
-	    {u"SliceSize", u"", 2, 0.0, 9},
-	    {u"GateSize", u"%", 0, 1.0, 1},
-	    {u"Factory Presets", u"", 0, 0.0, 0x8008},
+	    {u"Break", u"", 1, 0.0, 9},        {u"SliceSize", u"", 2, 0.0, 9},
+	    {u"GateSize", u"%", 0, 1.0, 1},    {u"Factory Presets", u"", 0, 0.0, 0x8008},
 	    {u"Bypass", u"", 1, 0.0, 0x10001},
 	};
 	for (int32 i = 0; i < 5; ++i)
@@ -123,9 +121,11 @@ TEST_F (ControllerTest, PublishesFiveParametersInOrder)
 	EXPECT_EQ (valueText (kGateSizeId, 1.0), u"1.0000");
 
 	ParamValue v = -1;
-	EXPECT_EQ (controller->getParamValueByString (kSliceSizeId, const_cast<TChar*> (STR16 ("1/4 BEAT")), v), kResultOk);
+	EXPECT_EQ (controller->getParamValueByString (kSliceSizeId, const_cast<TChar*> (STR16 ("1/4 BEAT")), v),
+	           kResultOk);
 	EXPECT_EQ (v, 1.0);
-	EXPECT_NE (controller->getParamValueByString (kSliceSizeId, const_cast<TChar*> (STR16 ("1/4 beat")), v), kResultOk);
+	EXPECT_NE (controller->getParamValueByString (kSliceSizeId, const_cast<TChar*> (STR16 ("1/4 beat")), v),
+	           kResultOk);
 }
 
 TEST_F (ControllerTest, UnitAndProgramList)
@@ -166,7 +166,8 @@ TEST_F (ControllerTest, MirrorsTheProcessorState)
 	EXPECT_EQ (controller->getParamNormalized (kBreakId), 1.0) << "version 2 changes nothing";
 
 	// A record that ends after the second float is refused whole.
-	EXPECT_EQ (controller->setComponentState (processorRecord (1, 0.0f, 1.0f, 0.0f, false, 16)), kResultFalse);
+	EXPECT_EQ (controller->setComponentState (processorRecord (1, 0.0f, 1.0f, 0.0f, false, 16)),
+	           kResultFalse);
 	EXPECT_EQ (controller->getParamNormalized (kBreakId), 1.0);
 	EXPECT_EQ (controller->getParamNormalized (kSliceSizeId), 0.5);
 	EXPECT_EQ (controller->getParamNormalized (kGateSizeId), 0.25);
@@ -275,7 +276,8 @@ TEST_F (ControllerTest, HostileQueriesAreRefusedWithoutThrowing)
 			EXPECT_TRUE (normalized >= 0.0 && normalized <= 1.0) << id << " " << v;
 		}
 	ParamValue value = -1.0;
-	EXPECT_EQ (controller->getParamValueByString (kGateSizeId, const_cast<TChar*> (STR16 ("1e300")), value), kResultOk);
+	EXPECT_EQ (controller->getParamValueByString (kGateSizeId, const_cast<TChar*> (STR16 ("1e300")), value),
+	           kResultOk);
 	EXPECT_EQ (value, 1.0);
 	EXPECT_EQ (controller->getParamValueByString (kGateSizeId, nullptr, value), kInvalidArgument);
 	TChar loneSurrogate[] = {u'1', 0xDC00, 0};

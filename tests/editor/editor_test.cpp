@@ -71,7 +71,16 @@ private:
 // The views in the order the editor adds them.
 enum ViewIndex : uint32
 {
-	kSlider, kButton, kSwitch, kBreakLabel, kSliceLabel0, kSliceLabel1, kSliceLabel2, kGateLabel, kReadout, kScope,
+	kSlider,
+	kButton,
+	kSwitch,
+	kBreakLabel,
+	kSliceLabel0,
+	kSliceLabel1,
+	kSliceLabel2,
+	kGateLabel,
+	kReadout,
+	kScope,
 	kViewCount
 };
 
@@ -119,12 +128,14 @@ struct EditorTest : ::testing::Test
 	std::string readout () const { return at<SimpleDisplay> (kReadout)->getText ().getString (); }
 	std::vector<CColor> sliceColours () const
 	{
-		return {at<CTextLabel> (kSliceLabel0)->getFontColor (), at<CTextLabel> (kSliceLabel1)->getFontColor (),
+		return {at<CTextLabel> (kSliceLabel0)->getFontColor (),
+		        at<CTextLabel> (kSliceLabel1)->getFontColor (),
 		        at<CTextLabel> (kSliceLabel2)->getFontColor ()};
 	}
 	size_t registrations (ParamID id) const
 	{
-		return UpdateHandler::instance ()->countDependencies (controller->getParameterObject (id)->unknownCast ());
+		return UpdateHandler::instance ()->countDependencies (
+		    controller->getParameterObject (id)->unknownCast ());
 	}
 	void click (CPoint where)
 	{

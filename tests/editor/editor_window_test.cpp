@@ -45,7 +45,10 @@ public:
 		for (int32 i = 0; i < kBlock; ++i, ++frame)
 		{
 			const int64 step = frame / 6000; // quarter beats at 120 BPM
-			const double level = (step % 4 == 0 ? 0.9 : step % 2 == 0 ? 0.6 : 0.3) * std::exp (-(frame % 6000) / 1500.);
+			const double level = (step % 4 == 0   ? 0.9
+			                      : step % 2 == 0 ? 0.6
+			                                      : 0.3) *
+			                     std::exp (-(frame % 6000) / 1500.);
 			noise = noise * 1664525u + 1013904223u;
 			const double sample = level * ((noise >> 8) / 8388608. - 1.);
 			blocks.input ().set (0, i, sample);
@@ -66,15 +69,14 @@ class AudioThread
 {
 public:
 	explicit AudioThread (Player& player)
-	: thread ([this, &player] {
-		  while (!stop)
-		  {
-			  player.play ();
-			  std::this_thread::yield ();
-		  }
-	  })
-	{
-	}
+	    : thread ([this, &player] {
+		      while (!stop)
+		      {
+			      player.play ();
+			      std::this_thread::yield ();
+		      }
+	      })
+	{}
 	~AudioThread ()
 	{
 		stop = true;
@@ -125,7 +127,8 @@ protected:
 		if (HasFatalFailure ())
 			return;
 		module = hosting::Module::load (CHOPWRIGHT_BUNDLE);
-		plugin = std::make_unique<hosting::PluginInstance> (module, &host); // no run loop but the plug frame's
+		plugin =
+		    std::make_unique<hosting::PluginInstance> (module, &host); // no run loop but the plug frame's
 		plugin->activate ({48000., kBlock, 2, false});
 		player = std::make_unique<Player> (*plugin);
 		display = XOpenDisplay (nullptr);
@@ -161,7 +164,8 @@ protected:
 			view = owned (controller ()->createView ("editor"));
 		ASSERT_TRUE (view);
 		ASSERT_EQ (view->setFrame (&plugFrame), kResultTrue);
-		ASSERT_EQ (view->attached (reinterpret_cast<void*> (hostWindow), kPlatformTypeX11EmbedWindowID), kResultTrue);
+		ASSERT_EQ (view->attached (reinterpret_cast<void*> (hostWindow), kPlatformTypeX11EmbedWindowID),
+		           kResultTrue);
 		attached = true;
 	}
 	void remove ()
@@ -173,22 +177,25 @@ protected:
 	// Runs the host's loop until it has seen the plug-in's window mapped at this size in pixels.
 	bool waitForWindow (int width, int height)
 	{
-		return loop.runUntil ([&] {
-			while (XPending (display))
-			{
-				XEvent e;
-				XNextEvent (display, &e);
-				if (e.type == CreateNotify)
-					child = {e.xcreatewindow.window, e.xcreatewindow.width, e.xcreatewindow.height, false};
-				else if (e.type == ConfigureNotify && e.xconfigure.window == child.id)
-					child.width = e.xconfigure.width, child.height = e.xconfigure.height;
-				else if (e.type == MapNotify && e.xmap.window == child.id)
-					child.mapped = true;
-				else if (e.type == DestroyNotify && e.xdestroywindow.window == child.id)
-					child = {};
-			}
-			return child.mapped && child.width == width && child.height == height;
-		}, 5000);
+		return loop.runUntil (
+		    [&] {
+			    while (XPending (display))
+			    {
+				    XEvent e;
+				    XNextEvent (display, &e);
+				    if (e.type == CreateNotify)
+					    child = {e.xcreatewindow.window, e.xcreatewindow.width, e.xcreatewindow.height,
+					             false};
+				    else if (e.type == ConfigureNotify && e.xconfigure.window == child.id)
+					    child.width = e.xconfigure.width, child.height = e.xconfigure.height;
+				    else if (e.type == MapNotify && e.xmap.window == child.id)
+					    child.mapped = true;
+				    else if (e.type == DestroyNotify && e.xdestroywindow.window == child.id)
+					    child = {};
+			    }
+			    return child.mapped && child.width == width && child.height == height;
+		    },
+		    5000);
 	}
 
 	// A pixel of the host's window, where the plug-in's window lies at 0, 0.
@@ -283,7 +290,8 @@ TEST_F (EditorWindowTest, ClicksReachTheHostAndTheWindowRepaints)
 	click (35, 631); // Break
 	ASSERT_TRUE (waitFor ([&] { return hasEdit (kBreak, 1.); })) << "the edit never reached the host";
 	EXPECT_EQ (controller ()->getParamNormalized (kBreak), 1.);
-	EXPECT_TRUE (waitFor ([&] { return !(pixel (35, 631) == released); })) << "the button was not redrawn lit";
+	EXPECT_TRUE (waitFor ([&] { return !(pixel (35, 631) == released); }))
+	    << "the button was not redrawn lit";
 
 	click (400, 630); // the slider's groove, away from its handle at 0
 	const double gate = static_cast<float> (144. / 289.);
@@ -315,7 +323,8 @@ TEST_F (EditorWindowTest, TheWaveformMovesOnThePlugFramesRunLoop)
 	// The processor's level messages arrive, and the bars fill the oscilloscope from the top.
 	EXPECT_TRUE (waitFor ([&] { return barPixels (256, 431) > 20; })) << "no waveform";
 	EXPECT_GT (plugin->messagesToController (), 0);
-	EXPECT_TRUE (waitFor ([&] { return barPixels (546, 606) > 0; })) << "the waveform did not reach the bottom";
+	EXPECT_TRUE (waitFor ([&] { return barPixels (546, 606) > 0; }))
+	    << "the waveform did not reach the bottom";
 	EXPECT_TRUE (savePNG (std::string (EDITOR_PICTURE_DIR) + "/editor_window.png", 570, 666));
 
 	remove ();

@@ -78,7 +78,8 @@ TEST (Bundle, AnnouncesTwoClassesAndTheFactory)
 
 	// An unknown class or interface gives nothing.
 	void* obj = reinterpret_cast<void*> (1);
-	EXPECT_NE (module->factory ()->createInstance (kControllerId.data (), IAudioProcessor::iid, &obj), kResultOk);
+	EXPECT_NE (module->factory ()->createInstance (kControllerId.data (), IAudioProcessor::iid, &obj),
+	           kResultOk);
 	EXPECT_EQ (obj, nullptr);
 }
 
@@ -89,7 +90,7 @@ TEST (Bundle, EntryPointsCountAndShareOneFactory)
 	ASSERT_NE (handle, nullptr);
 	auto entry = reinterpret_cast<bool (*) (void*)> (dlsym (handle, "ModuleEntry"));
 	auto exit = reinterpret_cast<bool (*) ()> (dlsym (handle, "ModuleExit"));
-	auto getFactory = reinterpret_cast<IPluginFactory* (*) ()> (dlsym (handle, "GetPluginFactory"));
+	auto getFactory = reinterpret_cast<IPluginFactory* (*)()> (dlsym (handle, "GetPluginFactory"));
 	ASSERT_TRUE (entry && exit && getFactory);
 	EXPECT_EQ (dlsym (handle, "gPluginFactory"), nullptr) << "only the entry points are exported";
 

@@ -37,7 +37,8 @@ public:
 		const void* data = nullptr;
 		uint32 size = 0;
 		if (message && std::strcmp (message->getMessageID (), chopwright::scopemessage::kMessageId) == 0 &&
-		    message->getAttributes ()->getBinary (chopwright::scopemessage::kDataAttribute, data, size) == kResultOk)
+		    message->getAttributes ()->getBinary (chopwright::scopemessage::kDataAttribute, data, size) ==
+		        kResultOk)
 		{
 			const auto* bytes = static_cast<const int8*> (data);
 			audioData.emplace_back (bytes, bytes + size);

@@ -27,8 +27,8 @@ FadeRamp makeRamp (int32_t rate, double ms)
 // Tail starts of every kind: ordinary, tiny, huge, subnormal, signed zeros, not finite.
 std::vector<float> tailStarts ()
 {
-	std::vector<float> starts {0.5f, -1.0f, 1.0f, 0.0f, -0.0f, 1e-30f, -3e-38f, 0x1p-140f, FLT_MAX,
-	                           -FLT_MAX, FLT_MIN, 0.999999f, HUGE_VALF, std::nanf ("")};
+	std::vector<float> starts {0.5f,      -1.0f,   1.0f,     0.0f,    -0.0f,     1e-30f,    -3e-38f,
+	                           0x1p-140f, FLT_MAX, -FLT_MAX, FLT_MIN, 0.999999f, HUGE_VALF, std::nanf ("")};
 	std::mt19937 random (7);
 	for (int i = 0; i < 400; ++i)
 	{
@@ -74,7 +74,8 @@ void captureMixesMatch (int32_t rate)
 		for (size_t done = 0; done < frames;)
 		{
 			const auto piece = std::min<size_t> (frames - done, 1 + (done * 7) % 300);
-			mixed += block.mixFromCapture (left.data () + done, right.data () + done, static_cast<int32_t> (piece));
+			mixed += block.mixFromCapture (left.data () + done, right.data () + done,
+			                               static_cast<int32_t> (piece));
 			done += piece;
 		}
 		EXPECT_EQ (mixed, block.getLength () - 1);

@@ -22,8 +22,8 @@ using namespace Steinberg::Vst;
 
 namespace {
 
-IPtr<MemoryStream> makeRecord (int64 version, float breakValue, float sliceSize, float gateSize,
-                               bool bypass, int64 truncateTo = -1)
+IPtr<MemoryStream> makeRecord (int64 version, float breakValue, float sliceSize, float gateSize, bool bypass,
+                               int64 truncateTo = -1)
 {
 	return storedState ({breakValue, sliceSize, gateSize, bypass}, version, truncateTo);
 }
@@ -207,7 +207,8 @@ TEST (Chopwright, ParameterValuesAndThresholds)
 	EXPECT_EQ (h.state ().gateSize, 0.4f);
 
 	// NaN and out-of-range values never reach a conversion.
-	for (ParamID id : std::initializer_list<ParamID> {kBreakId, kSliceSizeId, kGateSizeId, kBypassId, kProgramChangeId, 99u})
+	for (ParamID id : std::initializer_list<ParamID> {kBreakId, kSliceSizeId, kGateSizeId, kBypassId,
+	                                                  kProgramChangeId, 99u})
 		h.set (id, NAN);
 	h.set (kSliceSizeId, 1e300);
 	h.set (kGateSizeId, -1e300);

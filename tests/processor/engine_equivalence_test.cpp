@@ -29,11 +29,16 @@ double inputAt (int64_t t, int channel)
 	h ^= h >> 32;
 	switch (h % 4096)
 	{
-		case 0: return 0.0;
-		case 1: return -0.0;
-		case 2: return 0x1p-140;
-		case 3: return -1e30;
-		default: return static_cast<double> (static_cast<int32_t> (h)) * 0x1p-31;
+		case 0:
+			return 0.0;
+		case 1:
+			return -0.0;
+		case 2:
+			return 0x1p-140;
+		case 3:
+			return -1e30;
+		default:
+			return static_cast<double> (static_cast<int32_t> (h)) * 0x1p-31;
 	}
 }
 
@@ -61,8 +66,7 @@ template <typename Sample>
 class Twin
 {
 public:
-	Twin (const Scenario& s, uint64_t seed)
-	    : scenario (s), random (seed), grid {s.rate, s.tempo}
+	Twin (const Scenario& s, uint64_t seed) : scenario (s), random (seed), grid {s.rate, s.tempo}
 	{
 		engine.prepare (static_cast<int32_t> (s.rate));
 		reference.prepare (static_cast<int32_t> (s.rate));
@@ -117,10 +121,11 @@ private:
 	{
 		if (chance (scenario.tempoChange))
 		{
-			const double t = chance (0.1) ? (chance (0.5) ? 1.0 : 2000.0)
-			                              : scenario.lowestTempo +
-			                                    (scenario.highestTempo - scenario.lowestTempo) *
-			                                        std::uniform_real_distribution<double> (0.0, 1.0) (random);
+			const double t =
+			    chance (0.1)
+			        ? (chance (0.5) ? 1.0 : 2000.0)
+			        : scenario.lowestTempo + (scenario.highestTempo - scenario.lowestTempo) *
+			                                     std::uniform_real_distribution<double> (0.0, 1.0) (random);
 			grid.tempo = t;
 		}
 		if (chance (scenario.breakChange))
@@ -152,10 +157,14 @@ private:
 	{
 		switch (uniform (0, 4))
 		{
-			case 0: return static_cast<int32_t> (uniform (1, 16));
-			case 1: return 64;
-			case 2: return 512;
-			default: return static_cast<int32_t> (uniform (1, scenario.largestBlock));
+			case 0:
+				return static_cast<int32_t> (uniform (1, 16));
+			case 1:
+				return 64;
+			case 2:
+				return 512;
+			default:
+				return static_cast<int32_t> (uniform (1, scenario.largestBlock));
 		}
 	}
 
@@ -174,7 +183,8 @@ private:
 		const auto frames = static_cast<size_t> (n);
 		for (int c = 0; c < 2; ++c)
 			for (size_t i = 0; i < frames; ++i)
-				in[c][i] = static_cast<Sample> (inputAt (position + static_cast<int64_t> (i), scenario.mono ? 0 : c));
+				in[c][i] = static_cast<Sample> (
+				    inputAt (position + static_cast<int64_t> (i), scenario.mono ? 0 : c));
 
 		const double q = quarterNotes ();
 		const bool engineRuns = engine.updateTransport (grid.sampleRate, grid.tempo, q, playing);
@@ -195,8 +205,8 @@ private:
 		}
 		std::srand (seed);
 		const auto result = engine.process (scenario.inPlace ? out[0].data () : inLeft,
-		                                    scenario.inPlace ? out[right].data () : inRight,
-		                                    out[0].data (), out[right].data (), n);
+		                                    scenario.inPlace ? out[right].data () : inRight, out[0].data (),
+		                                    out[right].data (), n);
 		std::srand (seed);
 		const auto expectedResult = reference.process (scenario.inPlace ? expected[0].data () : inLeft,
 		                                               scenario.inPlace ? expected[right].data () : inRight,
@@ -223,7 +233,8 @@ private:
 		                                          SliceEngine::kBufferCapacity - 64);
 		for (int k = 0; k < 20000; ++k)
 		{
-			const auto i = static_cast<int32_t> (k < 64 ? barEnd + k - 32 : uniform (0, SliceEngine::kBufferCapacity - 1));
+			const auto i = static_cast<int32_t> (k < 64 ? barEnd + k - 32
+			                                            : uniform (0, SliceEngine::kBufferCapacity - 1));
 			ASSERT_EQ (engine.snapshotLeft (i), reference.snapshotLeft (i)) << i;
 			ASSERT_EQ (engine.snapshotRight (i), reference.snapshotRight (i)) << i;
 			ASSERT_EQ (engine.recordedLeft (i), reference.recordedLeft (i)) << i;

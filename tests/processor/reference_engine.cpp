@@ -135,8 +135,7 @@ void GateEnvelope::rebuild ()
 
 static bool differs (double a, double b) { return a < b || a > b; }
 
-double GateEnvelope::gain (double position, double sliceLength, float gateSize,
-                           double samplesPerBeat)
+double GateEnvelope::gain (double position, double sliceLength, float gateSize, double samplesPerBeat)
 {
 	double opening = gateSize;
 	if (gateSize < 0.1)
@@ -176,8 +175,7 @@ namespace {
 // Slice numbers by weight. The last entry is reached only when rand() returns one of its
 // 64 largest values, which round up to 2^31 in single precision.
 constexpr int32_t kFourSliceTable[9] = {0, 0, 1, 1, 1, 2, 2, 3, 3};
-constexpr int32_t kEightSliceTable[21] = {0, 0, 1, 2, 2, 2, 2, 3, 3, 4, 4,
-                                          4, 5, 5, 6, 6, 6, 6, 6, 7, 7};
+constexpr int32_t kEightSliceTable[21] = {0, 0, 1, 2, 2, 2, 2, 3, 3, 4, 4, 4, 5, 5, 6, 6, 6, 6, 6, 7, 7};
 
 // Lengths of the gate's release and of the crossfades, in milliseconds: long enough to avoid
 // clicks, short enough to keep the slices' attacks.
@@ -220,8 +218,7 @@ void ReferenceEngine::releaseBuffers ()
 			buffers[channel].reset ();
 }
 
-bool ReferenceEngine::updateTransport (double sampleRate, double tempo, double quarterNotes,
-                                   bool isPlaying)
+bool ReferenceEngine::updateTransport (double sampleRate, double tempo, double quarterNotes, bool isPlaying)
 {
 	// A host without a usable tempo or rate is treated like a host without a transport.
 	if (!(tempo > 0.0 && tempo <= 1.0e9 && sampleRate > 0.0 && sampleRate <= 1.0e9))
@@ -337,7 +334,7 @@ void ReferenceEngine::switchBreak (bool on, int64_t t, int32_t sliceLength)
 
 template <typename Sample>
 void ReferenceEngine::runBreak (Sample& left, Sample& right, Sample dryLeft, Sample dryRight,
-                            int32_t sliceLength, bool atBarStart)
+                                int32_t sliceLength, bool atBarStart)
 {
 	if (slicePos >= sliceLength)
 	{
@@ -392,8 +389,7 @@ void ReferenceEngine::runBreak (Sample& left, Sample& right, Sample dryLeft, Sam
 
 template <typename Sample>
 ReferenceEngine::BlockResult ReferenceEngine::process (const Sample* inLeft, const Sample* inRight,
-                                               Sample* outLeft, Sample* outRight,
-                                               int32_t numSamples)
+                                                       Sample* outLeft, Sample* outRight, int32_t numSamples)
 {
 	// The low 32 bits of the bar as a signed number, then divided (see setDivision for the
 	// other order); bar starts below use the full 64-bit bar.
@@ -471,8 +467,8 @@ ReferenceEngine::BlockResult ReferenceEngine::process (const Sample* inLeft, con
 }
 
 template ReferenceEngine::BlockResult ReferenceEngine::process<float> (const float*, const float*, float*,
-                                                               float*, int32_t);
-template ReferenceEngine::BlockResult ReferenceEngine::process<double> (const double*, const double*,
-                                                                double*, double*, int32_t);
+                                                                       float*, int32_t);
+template ReferenceEngine::BlockResult ReferenceEngine::process<double> (const double*, const double*, double*,
+                                                                        double*, int32_t);
 
 } // namespace chopwright::reference

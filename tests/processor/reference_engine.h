@@ -139,16 +139,16 @@ public:
 
 	// One block. Left and right may point to the same buffer (mono); input may be output.
 	template <typename Sample>
-	BlockResult process (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
-	                     Sample* outRight, int32_t numSamples);
+	BlockResult process (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+	                     int32_t numSamples);
 
 	// The slice number for a value of rand() with 4, 8 or 16 slices per bar (fixed weights).
 	static int32_t chooseSlice (int randomValue, int32_t division);
 
 	// Left to left, right to right; safe when a buffer is both input and output.
 	template <typename Sample>
-	static void passThrough (const Sample* inLeft, const Sample* inRight, Sample* outLeft,
-	                         Sample* outRight, int32_t numSamples)
+	static void passThrough (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+	                         int32_t numSamples)
 	{
 		for (int32_t i = 0; i < numSamples; ++i)
 		{
@@ -219,9 +219,9 @@ private:
 	FadeRamp sliceSizeRamp;
 };
 
-extern template ReferenceEngine::BlockResult
-ReferenceEngine::process<float> (const float*, const float*, float*, float*, int32_t);
-extern template ReferenceEngine::BlockResult
-ReferenceEngine::process<double> (const double*, const double*, double*, double*, int32_t);
+extern template ReferenceEngine::BlockResult ReferenceEngine::process<float> (const float*, const float*,
+                                                                              float*, float*, int32_t);
+extern template ReferenceEngine::BlockResult ReferenceEngine::process<double> (const double*, const double*,
+                                                                               double*, double*, int32_t);
 
 } // namespace chopwright::reference

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 #include <atomic>
+#include <cmath>
 #include <thread>
 #include <vector>
 

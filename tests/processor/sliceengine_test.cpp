@@ -35,11 +35,7 @@ struct Rig
 	float (*signal) (int64_t) = inputAt; // left input at t; right is its negative
 	std::vector<Sample> inL, inR, outL, outR;
 
-	explicit Rig (int32_t sampleRate = 44100)
-	    : rate (sampleRate)
-	{
-		engine.prepare (sampleRate);
-	}
+	explicit Rig (int32_t sampleRate = 44100) : rate (sampleRate) { engine.prepare (sampleRate); }
 
 	Result run (int32_t n, bool playing = true)
 	{
@@ -195,9 +191,8 @@ TEST (SliceEngine, BreakMidSliceFinishesTheSliceThenDrawsAtTheBoundary)
 	EXPECT_EQ (rig.engine.isDryPass (), dry);
 	for (int i = 600; i < 2000; i += 7) // after the 12 ms slice fade
 	{
-		const float expected =
-		    dry ? rig.inL[static_cast<size_t> (i)]
-		        : rig.engine.snapshotLeft (reversed ? (k + 1) * L - i : k * L + i);
+		const float expected = dry ? rig.inL[static_cast<size_t> (i)]
+		                           : rig.engine.snapshotLeft (reversed ? (k + 1) * L - i : k * L + i);
 		EXPECT_EQ (rig.outL[static_cast<size_t> (i)], expected) << i;
 	}
 }
@@ -312,7 +307,9 @@ TEST (SliceEngine, BarStartsInsideASliceStartANewSlice)
 	// ends 15 samples into a seventeenth slice.
 	Rig<float> rig;
 	rig.tempo = 128.0;
-	rig.signal = [] (int64_t t) { return static_cast<float> (0.5 * std::sin (static_cast<double> (t) * 4.7e-5)); };
+	rig.signal = [] (int64_t t) {
+		return static_cast<float> (0.5 * std::sin (static_cast<double> (t) * 4.7e-5));
+	};
 	rig.engine.setDivision (16);
 	const int64_t bar = 82687;
 	const int32_t L = 5167;
@@ -420,7 +417,8 @@ TEST (SliceEngine, FiniteInputStaysFiniteAndNonFiniteInputIsNotReplayed)
 			const double scale = sizeof (Sample) == sizeof (double) && start >= 5 * bar ? 3.5e38 : 0.5;
 			for (size_t i = 0; i < 512; ++i)
 			{
-				const double v = scale * std::sin (0.01 * static_cast<double> (start + static_cast<int64_t> (i)));
+				const double v =
+				    scale * std::sin (0.01 * static_cast<double> (start + static_cast<int64_t> (i)));
 				inL[i] = poisoned ? Sample (NAN) : Sample (v);
 				inR[i] = poisoned ? Sample (INFINITY) : Sample (-v);
 			}
@@ -433,7 +431,8 @@ TEST (SliceEngine, FiniteInputStaysFiniteAndNonFiniteInputIsNotReplayed)
 			if (poisoned)
 				continue;
 			for (size_t i = 0; i < 512; ++i)
-				ASSERT_TRUE (std::isfinite (outL[i]) && std::isfinite (outR[i])) << start + static_cast<int64_t> (i);
+				ASSERT_TRUE (std::isfinite (outL[i]) && std::isfinite (outR[i]))
+				    << start + static_cast<int64_t> (i);
 		}
 	};
 	drive (0.0f);
@@ -448,7 +447,7 @@ TEST (SliceEngine, ATempoDropDrawsOneSliceAndBringsThePositionIntoIt)
 	rig.engine.requestBreak (true);
 	rig.runTo (2 * 529200 + 100000);
 	rig.tempo = 2000.0; // slices of 1,323: the position is now about 75 slices beyond
-	rig.run (1); // the bar length follows the previous block's tempo
+	rig.run (1);        // the bar length follows the previous block's tempo
 	std::srand (3);
 	for (int draw = 0; draw < 3; ++draw)
 		std::rand ();
@@ -472,7 +471,8 @@ TEST (SliceEngine, MonoBufferMatchesIdenticalStereoChannels)
 			if (start == 100 * 512)
 				rig.engine.requestBreak (true);
 			for (size_t i = 0; i < 512; ++i)
-				bufferL[i] = bufferR[i] = std::sin (0.01f * static_cast<float> (start + static_cast<int64_t> (i)));
+				bufferL[i] = bufferR[i] =
+				    std::sin (0.01f * static_cast<float> (start + static_cast<int64_t> (i)));
 			rig.engine.updateTransport (44100.0, 120.0, quarterNotesAt (start, 44100.0, 120.0), true);
 			float* right = shared ? bufferL.data () : bufferR.data ();
 			rig.engine.process (bufferL.data (), right, bufferL.data (), right, 512);

@@ -41,9 +41,8 @@ protected:
 
 TEST_F (AudioEffectTest, AnswersProcessorInterfacesThenComponentOnes)
 {
-	for (const auto* iid : {&IAudioProcessor::iid, &IProcessContextRequirements::iid,
-	                        &IComponent::iid, &IPluginBase::iid, &IConnectionPoint::iid,
-	                        &FUnknown::iid})
+	for (const auto* iid : {&IAudioProcessor::iid, &IProcessContextRequirements::iid, &IComponent::iid,
+	                        &IPluginBase::iid, &IConnectionPoint::iid, &FUnknown::iid})
 	{
 		void* obj = nullptr;
 		ASSERT_EQ (effect->queryInterface (*iid, &obj), kResultOk);
@@ -160,10 +159,9 @@ TEST_F (AudioEffectTest, ReportsRequestedProcessContextFields)
 {
 	effect->requirements ().needTempo ().needTimeSignature ().needTransportState ();
 	effect->requirements ().needProjectTimeMusic ();
-	const uint32 expected = IProcessContextRequirements::kNeedTempo |
-	                        IProcessContextRequirements::kNeedTimeSignature |
-	                        IProcessContextRequirements::kNeedTransportState |
-	                        IProcessContextRequirements::kNeedProjectTimeMusic;
+	const uint32 expected =
+	    IProcessContextRequirements::kNeedTempo | IProcessContextRequirements::kNeedTimeSignature |
+	    IProcessContextRequirements::kNeedTransportState | IProcessContextRequirements::kNeedProjectTimeMusic;
 	EXPECT_EQ (effect->getProcessContextRequirements (), expected);
 	EXPECT_EQ (effect->requirements ().flags, expected);
 	EXPECT_TRUE (effect->requirements ().wantsTempo ());
@@ -174,7 +172,7 @@ TEST_F (AudioEffectTest, ReportsRequestedProcessContextFields)
 TEST (ProcessContextRequirementsTest, EachSetterAddsItsOwnFlag)
 {
 	using Req = IProcessContextRequirements;
-	using Setter = ProcessContextRequirements& (ProcessContextRequirements::*) ();
+	using Setter = ProcessContextRequirements& (ProcessContextRequirements::*)();
 	const std::pair<Setter, uint32> cases[] = {
 	    {&ProcessContextRequirements::needSystemTime, Req::kNeedSystemTime},
 	    {&ProcessContextRequirements::needContinousTimeSamples, Req::kNeedContinousTimeSamples},

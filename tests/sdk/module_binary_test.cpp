@@ -55,8 +55,8 @@ TEST (ModulePathTest, LibraryInsideBundleReportsTheBundle)
 {
 	ProbeModule probe (SDK_PROBE_BUNDLE "/Contents/" SDK_PROBE_ARCH "/SdkProbe.so");
 	ASSERT_NE (probe.handle, nullptr) << dlerror ();
-	auto* bundlePath = probe.get<const char* ()> ("probeBundlePath");
-	auto* resourcesPath = probe.get<const char* ()> ("probeResourcesPath");
+	auto* bundlePath = probe.get<const char*()> ("probeBundlePath");
+	auto* resourcesPath = probe.get<const char*()> ("probeResourcesPath");
 	ASSERT_TRUE (bundlePath && resourcesPath);
 	EXPECT_EQ (std::string (bundlePath ()), realPath (SDK_PROBE_BUNDLE));
 	EXPECT_EQ (std::string (resourcesPath ()), realPath (SDK_PROBE_BUNDLE) + "/Contents/Resources");
@@ -66,7 +66,7 @@ TEST (ModulePathTest, LibraryOutsideBundleReportsItsFolder)
 {
 	ProbeModule probe (SDK_PROBE_PLAIN_FOLDER "/SdkProbe.so");
 	ASSERT_NE (probe.handle, nullptr) << dlerror ();
-	auto* bundlePath = probe.get<const char* ()> ("probeBundlePath");
+	auto* bundlePath = probe.get<const char*()> ("probeBundlePath");
 	ASSERT_NE (bundlePath, nullptr);
 	EXPECT_EQ (std::string (bundlePath ()), realPath (SDK_PROBE_PLAIN_FOLDER));
 }
@@ -78,12 +78,11 @@ TEST (ModuleBinaryTest, ExportsEntryPointsAndAWorkingFactory)
 	ASSERT_NE (probe.handle, nullptr) << dlerror ();
 	auto* moduleEntry = probe.get<bool (void*)> ("ModuleEntry");
 	auto* moduleExit = probe.get<bool ()> ("ModuleExit");
-	auto* getFactory = probe.get<IPluginFactory* ()> ("GetPluginFactory");
+	auto* getFactory = probe.get<IPluginFactory*()> ("GetPluginFactory");
 	auto* initializerRuns = probe.get<int ()> ("probeInitializerRuns");
-	auto* moduleHandle = probe.get<void* ()> ("probeModuleHandle");
+	auto* moduleHandle = probe.get<void*()> ("probeModuleHandle");
 	auto* viewAnswers = probe.get<bool ()> ("probeViewAnswersIPlugView");
-	ASSERT_TRUE (moduleEntry && moduleExit && getFactory && initializerRuns && moduleHandle &&
-	             viewAnswers);
+	ASSERT_TRUE (moduleEntry && moduleExit && getFactory && initializerRuns && moduleHandle && viewAnswers);
 	// Hidden visibility: library internals are not exported.
 	EXPECT_EQ (dlsym (probe.handle, "_ZN9Steinberg14gPluginFactoryE"), nullptr);
 

@@ -41,9 +41,8 @@ ModuleInitializer initEarly ([] { record ("init 5"); }, 5);
 ModuleInitializer initDefaultB ([] { record ("init 100 b"); }, DefaultModuleInitPriority);
 ModuleTerminator exitLate ([] { record ("exit 900"); }, 900);
 ModuleTerminator exitEarly ([] { record ("exit 1"); }, 1);
-ModuleInitializer initSeesHandle ([] {
-	record (getPlatformModuleHandle () ? "init handle set" : "init handle null");
-}, 400);
+ModuleInitializer initSeesHandle (
+    [] { record (getPlatformModuleHandle () ? "init handle set" : "init handle null"); }, 400);
 
 const std::vector<std::string> initOrder {"init 5", "init 100 a", "init 100 b", "init 300"};
 
@@ -130,7 +129,10 @@ TEST_F (ModuleEntryTest, ConcurrentEntriesAndExitsRunEachListOnce)
 // terminator: it must survive static linking and let go of every host run loop at the last exit.
 TEST_F (ModuleEntryTest, LastExitReleasesRunLoopsHeldByTimers)
 {
-	struct : ITimerCallback { void onTimer (Timer*) override {} } callback;
+	struct : ITimerCallback
+	{
+		void onTimer (Timer*) override {}
+	} callback;
 	FakeRunLoop runLoop;
 	ASSERT_TRUE (ModuleEntry (handle));
 	Timer* timer = Timer::create (&callback, 10);

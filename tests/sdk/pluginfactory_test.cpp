@@ -50,8 +50,8 @@ protected:
 		PClassInfo2 info2 (ascii2Id, 1, "Component Controller Class", "Ascii Two", 7, "Fx|Delay",
 		                   "Chopwright", "1.3.0.1", "VST 3.7.2");
 		ASSERT_TRUE (factory->registerClass (&info2, Probe::create));
-		PClassInfoW infoW (unicodeId, PClassInfo::kManyInstances, "Audio Module Class",
-		                   u"Wide \u00e9", 3, "Fx", u"Vendor \u00e9", u"2.0", u"VST 3.7.2");
+		PClassInfoW infoW (unicodeId, PClassInfo::kManyInstances, "Audio Module Class", u"Wide \u00e9", 3,
+		                   "Fx", u"Vendor \u00e9", u"2.0", u"VST 3.7.2");
 		ASSERT_TRUE (factory->registerClass (&infoW, Probe::create));
 	}
 	void TearDown () override

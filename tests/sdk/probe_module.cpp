@@ -1,11 +1,11 @@
 // A minimal plug-in module for the sdk tests, built as SdkProbe.so inside a fake bundle:
 // checks what a host sees of a binary linked the way the plug-in is.
+#include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "public.sdk/source/common/pluginview.h"
 #include "public.sdk/source/main/moduleinit.h"
-#include "sdkext/modulepath.h"
 #include "public.sdk/source/main/pluginfactory.h"
 #include "public.sdk/source/vst/vstaudioeffect.h"
-#include "pluginterfaces/vst/ivstaudioprocessor.h"
+#include "sdkext/modulepath.h"
 
 #include <atomic>
 #include <string>
@@ -56,7 +56,7 @@ SMTG_EXPORT_SYMBOL bool probeViewAnswersIPlugView ()
 } // extern "C"
 
 BEGIN_FACTORY_DEF ("Chopwright Tests", "https://example.org", "tests@example.org")
-	DEF_CLASS2 (INLINE_UID (0x0A0B0C0D, 0x10203040, 0x50607080, 0x90A0B0C0),
-	            PClassInfo::kManyInstances, kVstAudioEffectClass, "Probe Effect",
-	            Vst::kDistributable, "Fx", "1.0.0", kVstVersionString, createEffect)
+DEF_CLASS2 (INLINE_UID (0x0A0B0C0D, 0x10203040, 0x50607080, 0x90A0B0C0), PClassInfo::kManyInstances,
+            kVstAudioEffectClass, "Probe Effect", Vst::kDistributable, "Fx", "1.0.0", kVstVersionString,
+            createEffect)
 END_FACTORY

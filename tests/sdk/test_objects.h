@@ -21,8 +21,7 @@ class Counted : public Interface
 public:
 	tresult PLUGIN_API queryInterface (const TUID iid, void** obj) override
 	{
-		if (FUnknownPrivate::iidEqual (iid, FUnknown::iid) ||
-		    FUnknownPrivate::iidEqual (iid, Interface::iid))
+		if (FUnknownPrivate::iidEqual (iid, FUnknown::iid) || FUnknownPrivate::iidEqual (iid, Interface::iid))
 		{
 			addRef ();
 			*obj = static_cast<Interface*> (this);
@@ -52,10 +51,7 @@ public:
 	{
 		return kNotImplemented;
 	}
-	tresult PLUGIN_API unregisterEventHandler (Linux::IEventHandler*) override
-	{
-		return kNotImplemented;
-	}
+	tresult PLUGIN_API unregisterEventHandler (Linux::IEventHandler*) override { return kNotImplemented; }
 
 	tresult PLUGIN_API registerTimer (Linux::ITimerHandler* handler,
 	                                  Linux::TimerInterval milliseconds) override

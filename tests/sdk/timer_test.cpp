@@ -104,7 +104,7 @@ TEST_F (TimerTest, ProvidersWithoutRunLoopAreIgnored)
 	EXPECT_FALSE (SdkExt::offerRunLoop (nullptr));
 	EXPECT_FALSE (SdkExt::offerRunLoop (&plain));
 	EXPECT_EQ (plain.refCount (), 1u);
-	SdkExt::withdrawRunLoop (&plain);   // never offered: no effect
+	SdkExt::withdrawRunLoop (&plain); // never offered: no effect
 	SdkExt::withdrawRunLoop (nullptr);
 
 	Timer* timer = makeTimer ();

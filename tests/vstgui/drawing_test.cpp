@@ -20,7 +20,8 @@ CColor pixel (CBitmap* bitmap, uint32_t x, uint32_t y)
 	return c;
 }
 
-SharedPointer<CBitmap> render (CCoord w, CCoord h, const std::function<void (CDrawContext&)>& f, double scale = 1.)
+SharedPointer<CBitmap> render (CCoord w, CCoord h, const std::function<void (CDrawContext&)>& f,
+                               double scale = 1.)
 {
 	return renderBitmapOffscreen (CPoint (w, h), scale, f);
 }
@@ -42,7 +43,7 @@ struct BitmapView : CView
 
 } // namespace
 
-TEST(DrawingTest, FilledRectangleCoversExactlyItsPixels)
+TEST (DrawingTest, FilledRectangleCoversExactlyItsPixels)
 {
 	auto b = render (20, 20, [] (CDrawContext& c) {
 		c.setFillColor (CColor (200, 100, 50, 255));
@@ -55,13 +56,16 @@ TEST(DrawingTest, FilledRectangleCoversExactlyItsPixels)
 	EXPECT_EQ (pixel (b, 4, 5), kClear);
 }
 
-TEST(DrawingTest, ScaleFactorDoublesThePixels)
+TEST (DrawingTest, ScaleFactorDoublesThePixels)
 {
-	auto b = render (20, 20, [] (CDrawContext& c) {
-		EXPECT_EQ (c.getScaleFactor (), 2.);
-		c.setFillColor (kRedCColor);
-		c.drawRect (CRect (5, 5, 10, 10), kDrawFilled);
-	}, 2.);
+	auto b = render (
+	    20, 20,
+	    [] (CDrawContext& c) {
+		    EXPECT_EQ (c.getScaleFactor (), 2.);
+		    c.setFillColor (kRedCColor);
+		    c.drawRect (CRect (5, 5, 10, 10), kDrawFilled);
+	    },
+	    2.);
 	ASSERT_EQ (b->getWidth (), 20);
 	EXPECT_EQ (pixel (b, 10, 10), kRedCColor);
 	EXPECT_EQ (pixel (b, 19, 19), kRedCColor);
@@ -69,7 +73,7 @@ TEST(DrawingTest, ScaleFactorDoublesThePixels)
 	EXPECT_EQ (pixel (b, 9, 10), kClear);
 }
 
-TEST(DrawingTest, StrokedRectangleFramesInside)
+TEST (DrawingTest, StrokedRectangleFramesInside)
 {
 	auto b = render (20, 20, [] (CDrawContext& c) {
 		c.setFrameColor (kBlueCColor);
@@ -83,7 +87,7 @@ TEST(DrawingTest, StrokedRectangleFramesInside)
 	EXPECT_EQ (pixel (b, 12, 6), kClear);
 }
 
-TEST(DrawingTest, OnePointLineAtYCoversRowY)
+TEST (DrawingTest, OnePointLineAtYCoversRowY)
 {
 	auto b = render (30, 30, [] (CDrawContext& c) {
 		c.setFrameColor (kGreenCColor);
@@ -105,15 +109,17 @@ TEST(DrawingTest, OnePointLineAtYCoversRowY)
 	EXPECT_EQ (pixel (b, 5, 29), kClear);
 }
 
-TEST(DrawingTest, LinearGradientRunsFromFirstToLastStopAndPadsBeyond)
+TEST (DrawingTest, LinearGradientRunsFromFirstToLastStopAndPadsBeyond)
 {
 	auto b = render (10, 100, [] (CDrawContext& c) {
 		auto path = owned (c.createGraphicsPath ());
 		path->addRect (CRect (0, 0, 10, 100));
-		auto gradient = owned (path->createGradient (0., 0.5, CColor (255, 0, 0, 255), CColor (0, 0, 255, 255)));
+		auto gradient =
+		    owned (path->createGradient (0., 0.5, CColor (255, 0, 0, 255), CColor (0, 0, 255, 255)));
 		c.fillLinearGradient (path, *gradient, CPoint (0, 0), CPoint (0, 100));
 	});
-	auto top = pixel (b, 5, 0), middle = pixel (b, 5, 25), below = pixel (b, 5, 75), bottom = pixel (b, 5, 99);
+	auto top = pixel (b, 5, 0), middle = pixel (b, 5, 25), below = pixel (b, 5, 75),
+	     bottom = pixel (b, 5, 99);
 	EXPECT_GE (top.red, 250);
 	EXPECT_LE (top.blue, 5);
 	EXPECT_NEAR (middle.red, 127, 4);
@@ -122,7 +128,7 @@ TEST(DrawingTest, LinearGradientRunsFromFirstToLastStopAndPadsBeyond)
 	EXPECT_EQ (bottom, CColor (0, 0, 255, 255));
 }
 
-TEST(DrawingTest, GradientAlphaFadesToTransparent)
+TEST (DrawingTest, GradientAlphaFadesToTransparent)
 {
 	auto b = render (10, 80, [] (CDrawContext& c) {
 		auto path = owned (c.createGraphicsPath ());
@@ -136,7 +142,7 @@ TEST(DrawingTest, GradientAlphaFadesToTransparent)
 	EXPECT_EQ (pixel (b, 3, 79).alpha, 0);
 }
 
-TEST(DrawingTest, RoundRectPathIsAntiAliasedOnlyWhenAsked)
+TEST (DrawingTest, RoundRectPathIsAntiAliasedOnlyWhenAsked)
 {
 	auto draw = [] (CDrawMode mode) {
 		return render (40, 40, [mode] (CDrawContext& c) {
@@ -164,7 +170,7 @@ TEST(DrawingTest, RoundRectPathIsAntiAliasedOnlyWhenAsked)
 	EXPECT_GT (partial, 4);
 }
 
-TEST(DrawingTest, StringIsCentredInItsRectangle)
+TEST (DrawingTest, StringIsCentredInItsRectangle)
 {
 	auto b = render (100, 20, [] (CDrawContext& c) {
 		c.setFont (kNormalFont);
@@ -185,7 +191,7 @@ TEST(DrawingTest, StringIsCentredInItsRectangle)
 	EXPECT_GT (maxX - minX, 20);
 }
 
-TEST(DrawingTest, TextLabelFillsItsBackUnlessTransparent)
+TEST (DrawingTest, TextLabelFillsItsBackUnlessTransparent)
 {
 	auto frame = new CFrame (CRect (0, 0, 40, 20), nullptr);
 	auto opaque = new CTextLabel (CRect (0, 0, 20, 20), "");
@@ -211,10 +217,13 @@ protected:
 		folder = std::filesystem::temp_directory_path () / ("vstgui_test_" + std::to_string (::getpid ()));
 		std::filesystem::create_directories (folder);
 		auto write = [] (const char* name, double scale, CColor color) {
-			auto b = render (10, 8, [&] (CDrawContext& c) {
-				c.setFillColor (color);
-				c.drawRect (CRect (0, 0, 10, 8), kDrawFilled);
-			}, scale);
+			auto b = render (
+			    10, 8,
+			    [&] (CDrawContext& c) {
+				    c.setFillColor (color);
+				    c.drawRect (CRect (0, 0, 10, 8), kDrawFilled);
+			    },
+			    scale);
 			ASSERT_TRUE (saveBitmapPNG (b, (folder / name).string ()));
 		};
 		write ("img.png", 1., kRedCColor);
@@ -242,7 +251,7 @@ protected:
 	static inline std::filesystem::path folder;
 };
 
-TEST_F(BitmapTest, LoadsFromTheResourceFolder)
+TEST_F (BitmapTest, LoadsFromTheResourceFolder)
 {
 	auto bitmap = makeOwned<CBitmap> ("img.png");
 	ASSERT_NE (bitmap->getPlatformBitmap (), nullptr);
@@ -255,12 +264,12 @@ TEST_F(BitmapTest, LoadsFromTheResourceFolder)
 	EXPECT_FALSE (addScaled (bitmap, "nothere.png"));
 }
 
-TEST_F(BitmapTest, AddBitmapChecksSizeAndScale)
+TEST_F (BitmapTest, AddBitmapChecksSizeAndScale)
 {
 	auto bitmap = makeOwned<CBitmap> ("img.png");
 	EXPECT_TRUE (addScaled (bitmap, "img_2x.png"));
 	EXPECT_TRUE (addScaled (bitmap, "img_1.5x.png"));
-	EXPECT_FALSE (addScaled (bitmap, "img_2x.png")); // scale 2 is there already
+	EXPECT_FALSE (addScaled (bitmap, "img_2x.png"));                      // scale 2 is there already
 	auto wrong = makeOwned<CBitmap> ("img_2x.png")->getPlatformBitmap (); // keeps its own reference
 	wrong->setScaleFactor (3.);
 	EXPECT_FALSE (bitmap->addBitmap (wrong));
@@ -270,20 +279,25 @@ TEST_F(BitmapTest, AddBitmapChecksSizeAndScale)
 	EXPECT_EQ (bitmap->getBestPlatformBitmapForScaleFactor (3.)->getScaleFactor (), 2.);
 }
 
-TEST_F(BitmapTest, ZoomAndContentScaleChooseTheResolution)
+TEST_F (BitmapTest, ZoomAndContentScaleChooseTheResolution)
 {
 	auto bitmap = makeOwned<CBitmap> ("img.png");
 	ASSERT_TRUE (addScaled (bitmap, "img_2x.png"));
 	ASSERT_TRUE (addScaled (bitmap, "img_1.5x.png"));
 	auto frame = new CFrame (CRect (0, 0, 10, 8), nullptr);
 	frame->addView (new BitmapView (CRect (0, 0, 10, 8), bitmap));
-	struct Case { double zoom, scale; CColor color; };
+	struct Case
+	{
+		double zoom, scale;
+		CColor color;
+	};
 	for (auto c : {Case {1., 1., kRedCColor}, Case {1.5, 1., kGreenCColor}, Case {2., 1., kBlueCColor},
 	               Case {1., 2., kBlueCColor}, Case {1., 1.5, kGreenCColor}})
 	{
 		frame->setZoom (c.zoom);
 		auto b = renderFrameOffscreen (frame, c.scale);
-		auto w = static_cast<uint32_t> (10 * c.zoom * c.scale), h = static_cast<uint32_t> (8 * c.zoom * c.scale);
+		auto w = static_cast<uint32_t> (10 * c.zoom * c.scale),
+		     h = static_cast<uint32_t> (8 * c.zoom * c.scale);
 		SCOPED_TRACE (testing::Message () << "zoom " << c.zoom << " scale " << c.scale);
 		EXPECT_EQ (pixel (b, 0, 0), c.color);
 		EXPECT_EQ (pixel (b, w / 2, h / 2), c.color);
@@ -292,7 +306,7 @@ TEST_F(BitmapTest, ZoomAndContentScaleChooseTheResolution)
 	frame->close ();
 }
 
-TEST_F(BitmapTest, FrameBackgroundAndBitmapAlpha)
+TEST_F (BitmapTest, FrameBackgroundAndBitmapAlpha)
 {
 	auto frame = new CFrame (CRect (0, 0, 20, 8), nullptr);
 	frame->setBackground (owned (new CBitmap ("img.png")));
@@ -307,7 +321,7 @@ TEST_F(BitmapTest, FrameBackgroundAndBitmapAlpha)
 	frame->close ();
 }
 
-TEST_F(BitmapTest, FrameRendersToAPngFile)
+TEST_F (BitmapTest, FrameRendersToAPngFile)
 {
 	auto frame = new CFrame (CRect (0, 0, 10, 8), nullptr);
 	frame->setBackground (owned (new CBitmap ("img.png")));

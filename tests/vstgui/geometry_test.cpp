@@ -5,7 +5,7 @@
 
 using namespace VSTGUI;
 
-TEST(CRectTest, SizeAndOffset)
+TEST (CRectTest, SizeAndOffset)
 {
 	CRect r (10, 20, 110, 70);
 	EXPECT_EQ (r.getWidth (), 100);
@@ -18,7 +18,7 @@ TEST(CRectTest, SizeAndOffset)
 	EXPECT_EQ (r.setWidth (10), CRect (20, 20, 30, 60));
 }
 
-TEST(CRectTest, PointInsideIncludesLeftTopExcludesRightBottom)
+TEST (CRectTest, PointInsideIncludesLeftTopExcludesRightBottom)
 {
 	CRect r (0, 0, 10, 10);
 	EXPECT_TRUE (r.pointInside (CPoint (0, 0)));
@@ -28,7 +28,7 @@ TEST(CRectTest, PointInsideIncludesLeftTopExcludesRightBottom)
 	EXPECT_FALSE (r.pointInside (CPoint (-0.001, 5)));
 }
 
-TEST(CRectTest, OverlapBoundAndUnite)
+TEST (CRectTest, OverlapBoundAndUnite)
 {
 	CRect a (0, 0, 10, 10), b (5, 5, 20, 20), c (10, 0, 20, 10);
 	EXPECT_TRUE (a.rectOverlap (b));
@@ -40,7 +40,7 @@ TEST(CRectTest, OverlapBoundAndUnite)
 	EXPECT_EQ (CRect (a).unite (CRect ()), a);
 }
 
-TEST(CGraphicsTransformTest, ScaleTranslateAndInverse)
+TEST (CGraphicsTransformTest, ScaleTranslateAndInverse)
 {
 	auto t = CGraphicsTransform ().scale (2, 2).translate (10, 5); // scale first, then move
 	CPoint p (3, 4);
@@ -53,7 +53,7 @@ TEST(CGraphicsTransformTest, ScaleTranslateAndInverse)
 	EXPECT_EQ (t.transform (r), CRect (12, 7, 14, 11));
 }
 
-TEST(CColorTest, ComponentsAndDefault)
+TEST (CColorTest, ComponentsAndDefault)
 {
 	CColor c (12, 255, 4, 128);
 	EXPECT_EQ (c.red, 12);
@@ -64,7 +64,7 @@ TEST(CColorTest, ComponentsAndDefault)
 	EXPECT_NE (c, CColor (12, 255, 4, 127));
 }
 
-TEST(CButtonStateTest, BitValues)
+TEST (CButtonStateTest, BitValues)
 {
 	EXPECT_EQ (kDoubleClick, 1);
 	EXPECT_EQ (kLButton, 2);
@@ -78,7 +78,7 @@ TEST(CButtonStateTest, BitValues)
 	EXPECT_EQ (kButton5, 512);
 }
 
-TEST(CButtonStateTest, LeftButtonMeansExactlyLeftWhateverTheModifiers)
+TEST (CButtonStateTest, LeftButtonMeansExactlyLeftWhateverTheModifiers)
 {
 	EXPECT_TRUE (CButtonState (kLButton).isLeftButton ());
 	EXPECT_TRUE (CButtonState (kLButton | kControl | kShift | kDoubleClick).isLeftButton ());
@@ -101,7 +101,7 @@ struct Counted : CBaseObject
 };
 } // namespace
 
-TEST(ReferenceTest, CountStartsAtOneAndLastForgetDeletes)
+TEST (ReferenceTest, CountStartsAtOneAndLastForgetDeletes)
 {
 	int deletions = 0;
 	auto object = new Counted (&deletions);
@@ -114,7 +114,7 @@ TEST(ReferenceTest, CountStartsAtOneAndLastForgetDeletes)
 	EXPECT_EQ (deletions, 1);
 }
 
-TEST(ReferenceTest, SharedPointerHoldsOneReference)
+TEST (ReferenceTest, SharedPointerHoldsOneReference)
 {
 	int deletions = 0;
 	{
@@ -134,7 +134,7 @@ TEST(ReferenceTest, SharedPointerHoldsOneReference)
 	EXPECT_EQ (deletions, 1);
 }
 
-TEST(CBaseObjectTest, NotifyDefaultsToUnknown)
+TEST (CBaseObjectTest, NotifyDefaultsToUnknown)
 {
 	auto object = makeOwned<CBaseObject> ();
 	EXPECT_EQ (object->notify (nullptr, "anything"), kMessageUnknown);

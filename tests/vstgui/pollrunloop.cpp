@@ -32,7 +32,8 @@ bool PollRunLoop::runUntil (const std::function<bool ()>& done, int milliseconds
 		now = Clock::now ();
 		for (auto t : std::vector<Timer> (timers))
 		{
-			auto it = std::find_if (timers.begin (), timers.end (), [&] (auto& x) { return x.handler == t.handler; });
+			auto it = std::find_if (timers.begin (), timers.end (),
+			                        [&] (auto& x) { return x.handler == t.handler; });
 			if (it == timers.end () || it->due > now)
 				continue;
 			it->due = now + it->interval;
@@ -53,11 +54,13 @@ tresult PLUGIN_API PollRunLoop::registerEventHandler (Linux::IEventHandler* hand
 tresult PLUGIN_API PollRunLoop::unregisterEventHandler (Linux::IEventHandler* handler)
 {
 	auto n = fds.size ();
-	fds.erase (std::remove_if (fds.begin (), fds.end (), [&] (auto& f) { return f.handler == handler; }), fds.end ());
+	fds.erase (std::remove_if (fds.begin (), fds.end (), [&] (auto& f) { return f.handler == handler; }),
+	           fds.end ());
 	return n != fds.size () ? kResultTrue : kResultFalse;
 }
 
-tresult PLUGIN_API PollRunLoop::registerTimer (Linux::ITimerHandler* handler, Linux::TimerInterval milliseconds)
+tresult PLUGIN_API PollRunLoop::registerTimer (Linux::ITimerHandler* handler,
+                                               Linux::TimerInterval milliseconds)
 {
 	if (!handler || milliseconds == 0)
 		return kInvalidArgument;
@@ -69,14 +72,16 @@ tresult PLUGIN_API PollRunLoop::registerTimer (Linux::ITimerHandler* handler, Li
 tresult PLUGIN_API PollRunLoop::unregisterTimer (Linux::ITimerHandler* handler)
 {
 	auto n = timers.size ();
-	timers.erase (std::remove_if (timers.begin (), timers.end (), [&] (auto& t) { return t.handler == handler; }),
-	              timers.end ());
+	timers.erase (
+	    std::remove_if (timers.begin (), timers.end (), [&] (auto& t) { return t.handler == handler; }),
+	    timers.end ());
 	return n != timers.size () ? kResultTrue : kResultFalse;
 }
 
 tresult PLUGIN_API PollRunLoop::queryInterface (const TUID iid, void** obj)
 {
-	if (FUnknownPrivate::iidEqual (iid, FUnknown::iid) || FUnknownPrivate::iidEqual (iid, Linux::IRunLoop::iid))
+	if (FUnknownPrivate::iidEqual (iid, FUnknown::iid) ||
+	    FUnknownPrivate::iidEqual (iid, Linux::IRunLoop::iid))
 	{
 		*obj = this;
 		return kResultOk;

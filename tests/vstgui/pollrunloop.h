@@ -15,7 +15,10 @@ public:
 
 	// Runs until `done` returns true or `milliseconds` pass; returns done ().
 	bool runUntil (const std::function<bool ()>& done, int milliseconds);
-	void runFor (int milliseconds) { runUntil ([] { return false; }, milliseconds); }
+	void runFor (int milliseconds)
+	{
+		runUntil ([] { return false; }, milliseconds);
+	}
 
 	size_t handlerCount () const { return fds.size (); }
 	size_t timerCount () const { return timers.size (); }

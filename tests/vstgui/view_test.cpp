@@ -27,7 +27,8 @@ struct Recorder : VSTGUIEditorInterface, IControlListener, IMouseObserver
 	void onMouseExited (CView*, CFrame*) override { log.push_back ("observer exited"); }
 	CMouseEventResult onMouseDown (CFrame*, const CPoint& where, const CButtonState&) override
 	{
-		log.push_back ("observer down " + std::to_string (int (where.x)) + "," + std::to_string (int (where.y)));
+		log.push_back ("observer down " + std::to_string (int (where.x)) + "," +
+		               std::to_string (int (where.y)));
 		return downResult;
 	}
 };
@@ -35,19 +36,23 @@ struct Recorder : VSTGUIEditorInterface, IControlListener, IMouseObserver
 // A control that logs its mouse events (with the point it was given) and answers as told.
 struct Probe : CControl
 {
-	Probe (const CRect& r, std::vector<std::string>* log, std::string name, CMouseEventResult answer = kMouseEventHandled)
-	: CControl (r), log (log), name (std::move (name)), answer (answer)
-	{
-	}
+	Probe (const CRect& r, std::vector<std::string>* log, std::string name,
+	       CMouseEventResult answer = kMouseEventHandled)
+	    : CControl (r), log (log), name (std::move (name)), answer (answer)
+	{}
 	CMouseEventResult record (const char* what, const CPoint& p)
 	{
-		log->push_back (name + " " + what + " " + std::to_string (int (p.x)) + "," + std::to_string (int (p.y)));
+		log->push_back (name + " " + what + " " + std::to_string (int (p.x)) + "," +
+		                std::to_string (int (p.y)));
 		return answer;
 	}
 	CMouseEventResult onMouseDown (CPoint& p, const CButtonState&) override { return record ("down", p); }
 	CMouseEventResult onMouseMoved (CPoint& p, const CButtonState&) override { return record ("moved", p); }
 	CMouseEventResult onMouseUp (CPoint& p, const CButtonState&) override { return record ("up", p); }
-	CMouseEventResult onMouseEntered (CPoint& p, const CButtonState&) override { return record ("entered", p); }
+	CMouseEventResult onMouseEntered (CPoint& p, const CButtonState&) override
+	{
+		return record ("entered", p);
+	}
 	CMouseEventResult onMouseExited (CPoint& p, const CButtonState&) override { return record ("exited", p); }
 
 	std::vector<std::string>* log;
@@ -69,7 +74,7 @@ protected:
 
 using ControlTest = FrameTest;
 
-TEST_F(ControlTest, Defaults)
+TEST_F (ControlTest, Defaults)
 {
 	auto control = new Probe (CRect (0, 0, 10, 10), &recorder.log, "c");
 	frame->addView (control);
@@ -83,7 +88,7 @@ TEST_F(ControlTest, Defaults)
 	EXPECT_EQ (control->getNbReference (), 1); // the frame owns the caller's reference
 }
 
-TEST_F(ControlTest, SetValueClampsAndDoesNotNotify)
+TEST_F (ControlTest, SetValueClampsAndDoesNotNotify)
 {
 	auto control = new Probe (CRect (0, 0, 10, 10), &recorder.log, "c");
 	control->setListener (&recorder);
@@ -98,7 +103,7 @@ TEST_F(ControlTest, SetValueClampsAndDoesNotNotify)
 	EXPECT_EQ (recorder.log, std::vector<std::string> ({"value 0.250000"}));
 }
 
-TEST_F(ControlTest, NestedEditsReachTheEditorOnceWithTheTag)
+TEST_F (ControlTest, NestedEditsReachTheEditorOnceWithTheTag)
 {
 	auto control = new Probe (CRect (0, 0, 10, 10), &recorder.log, "c");
 	control->setListener (&recorder);
@@ -112,10 +117,11 @@ TEST_F(ControlTest, NestedEditsReachTheEditorOnceWithTheTag)
 	control->endEdit ();
 	control->endEdit (); // no edit open: ignored
 	EXPECT_EQ (control->getEditCount (), 0);
-	EXPECT_EQ (recorder.log, std::vector<std::string> ({"editor begin 7", "listener begin", "listener end", "editor end 7"}));
+	EXPECT_EQ (recorder.log, std::vector<std::string> (
+	                             {"editor begin 7", "listener begin", "listener end", "editor end 7"}));
 }
 
-TEST_F(ControlTest, DirtyWhileTheValueDiffersFromTheDrawnOne)
+TEST_F (ControlTest, DirtyWhileTheValueDiffersFromTheDrawnOne)
 {
 	auto control = new Probe (CRect (0, 0, 10, 10), &recorder.log, "c");
 	frame->addView (control);
@@ -137,7 +143,7 @@ TEST_F(ControlTest, DirtyWhileTheValueDiffersFromTheDrawnOne)
 	EXPECT_FALSE (control->isDirty ());
 }
 
-TEST_F(ControlTest, TextLabelDefaultsAndText)
+TEST_F (ControlTest, TextLabelDefaultsAndText)
 {
 	auto label = new CTextLabel (CRect (0, 0, 50, 20), "ON");
 	frame->addView (label);
@@ -160,7 +166,7 @@ TEST_F(ControlTest, TextLabelDefaultsAndText)
 
 using MouseTest = FrameTest;
 
-TEST_F(MouseTest, TopmostViewFirstThenTheOnesBelow)
+TEST_F (MouseTest, TopmostViewFirstThenTheOnesBelow)
 {
 	auto& log = recorder.log;
 	frame->addView (new Probe (CRect (0, 0, 100, 100), &log, "below"));
@@ -179,7 +185,7 @@ TEST_F(MouseTest, TopmostViewFirstThenTheOnesBelow)
 	EXPECT_TRUE (log.empty ());
 }
 
-TEST_F(MouseTest, PressingViewGetsMovesAndReleaseWherever)
+TEST_F (MouseTest, PressingViewGetsMovesAndReleaseWherever)
 {
 	auto& log = recorder.log;
 	frame->addView (new Probe (CRect (0, 0, 50, 50), &log, "a"));
@@ -197,7 +203,7 @@ TEST_F(MouseTest, PressingViewGetsMovesAndReleaseWherever)
 	EXPECT_EQ (log, std::vector<std::string> ({"b entered 120,10", "b moved 120,10"}));
 }
 
-TEST_F(MouseTest, ObserversHearHoverAndMaySwallowPresses)
+TEST_F (MouseTest, ObserversHearHoverAndMaySwallowPresses)
 {
 	auto& log = recorder.log;
 	frame->registerMouseObserver (&recorder);
@@ -206,8 +212,8 @@ TEST_F(MouseTest, ObserversHearHoverAndMaySwallowPresses)
 	frame->onMouseMoved (p, 0);
 	p (100, 10);
 	frame->onMouseMoved (p, 0);
-	EXPECT_EQ (log, std::vector<std::string> (
-	                    {"a entered 10,10", "observer entered", "a moved 10,10", "a exited 100,10", "observer exited"}));
+	EXPECT_EQ (log, std::vector<std::string> ({"a entered 10,10", "observer entered", "a moved 10,10",
+	                                           "a exited 100,10", "observer exited"}));
 	log.clear ();
 	recorder.downResult = kMouseEventHandled;
 	p (10, 10);
@@ -220,7 +226,7 @@ TEST_F(MouseTest, ObserversHearHoverAndMaySwallowPresses)
 	EXPECT_EQ (log, std::vector<std::string> ({"a down 10,10"}));
 }
 
-TEST_F(MouseTest, ZoomScalesTheFrameButNotTheViews)
+TEST_F (MouseTest, ZoomScalesTheFrameButNotTheViews)
 {
 	auto& log = recorder.log;
 	frame->addView (new Probe (CRect (100, 40, 150, 60), &log, "a"));
@@ -235,7 +241,7 @@ TEST_F(MouseTest, ZoomScalesTheFrameButNotTheViews)
 	EXPECT_FALSE (frame->setZoom (0.));
 }
 
-TEST(FrameLifetimeTest, CloseReleasesTheFrameAndItsViews)
+TEST (FrameLifetimeTest, CloseReleasesTheFrameAndItsViews)
 {
 	struct Tracked : CView
 	{
@@ -276,8 +282,9 @@ struct ManualRunLoop : X11::IRunLoop, NonAtomicReferenceCounted
 	bool unregisterTimer (X11::ITimerHandler* handler) override
 	{
 		auto n = timers.size ();
-		timers.erase (std::remove_if (timers.begin (), timers.end (), [&] (auto& t) { return t.handler == handler; }),
-		              timers.end ());
+		timers.erase (
+		    std::remove_if (timers.begin (), timers.end (), [&] (auto& t) { return t.handler == handler; }),
+		    timers.end ());
 		return timers.size () != n;
 	}
 	void advance (uint64_t milliseconds)
@@ -287,7 +294,8 @@ struct ManualRunLoop : X11::IRunLoop, NonAtomicReferenceCounted
 			++now;
 			for (auto t : std::vector<Timer> (timers)) // copied: a handler may unregister
 			{
-				auto it = std::find_if (timers.begin (), timers.end (), [&] (auto& x) { return x.handler == t.handler; });
+				auto it = std::find_if (timers.begin (), timers.end (),
+				                        [&] (auto& x) { return x.handler == t.handler; });
 				if (it == timers.end () || it->due > now)
 					continue;
 				it->due += it->interval;
@@ -310,7 +318,7 @@ struct TimerTarget : CBaseObject
 };
 } // namespace
 
-TEST(TimerTest, NotifiesTheTargetAtItsPeriodOnTheRunLoop)
+TEST (TimerTest, NotifiesTheTargetAtItsPeriodOnTheRunLoop)
 {
 	ManualRunLoop loop;
 	X11::RunLoop::init (&loop);
@@ -335,23 +343,25 @@ TEST(TimerTest, NotifiesTheTargetAtItsPeriodOnTheRunLoop)
 	X11::RunLoop::exit ();
 }
 
-TEST(TimerTest, CallbackMayStopAndReleaseItsTimer)
+TEST (TimerTest, CallbackMayStopAndReleaseItsTimer)
 {
 	ManualRunLoop loop;
 	X11::RunLoop::init (&loop);
 	int calls = 0;
-	new CVSTGUITimer ([&] (CVSTGUITimer* t) { // releases itself
-		++calls;
-		t->stop ();
-		t->forget ();
-	}, 10);
+	new CVSTGUITimer (
+	    [&] (CVSTGUITimer* t) { // releases itself
+		    ++calls;
+		    t->stop ();
+		    t->forget ();
+	    },
+	    10);
 	loop.advance (50);
 	EXPECT_EQ (calls, 1);
 	EXPECT_TRUE (loop.timers.empty ());
 	X11::RunLoop::exit ();
 }
 
-TEST(TimerTest, TheRunLoopIsCountedAndATimerStartedWithoutOneNeverFires)
+TEST (TimerTest, TheRunLoopIsCountedAndATimerStartedWithoutOneNeverFires)
 {
 	ManualRunLoop loop;
 	int calls = 0;

@@ -29,7 +29,7 @@ struct Handler : X11::ITimerHandler, X11::IEventHandler
 
 } // namespace
 
-TEST(VSTGUIEditorTest, ASharedPointerToTheEditorKeepsTheHostsReference)
+TEST (VSTGUIEditorTest, ASharedPointerToTheEditorKeepsTheHostsReference)
 {
 	auto controller = new Vst::EditController;
 	auto editor = new Editor (controller);
@@ -42,7 +42,7 @@ TEST(VSTGUIEditorTest, ASharedPointerToTheEditorKeepsTheHostsReference)
 	controller->release ();
 }
 
-TEST(VSTGUIEditorTest, TheModuleSetsTheViewLibraryUpOnItsHostRunLoops)
+TEST (VSTGUIEditorTest, TheModuleSetsTheViewLibraryUpOnItsHostRunLoops)
 {
 	ASSERT_TRUE (ModuleLifetime::enter (nullptr));
 	EXPECT_EQ (X11::getResourcePath (), SdkExt::getModuleResourcesPath ());
@@ -52,7 +52,7 @@ TEST(VSTGUIEditorTest, TheModuleSetsTheViewLibraryUpOnItsHostRunLoops)
 	Handler handler;
 	hosting::RunLoop first, second;
 	EXPECT_FALSE (runLoop->registerEventHandler (7, &handler)); // a window needs a run loop now
-	EXPECT_TRUE (runLoop->registerTimer (10, &handler));         // a timer waits for one
+	EXPECT_TRUE (runLoop->registerTimer (10, &handler));        // a timer waits for one
 	ASSERT_TRUE (SdkExt::offerRunLoop (&first));
 	EXPECT_TRUE (runLoop->registerEventHandler (7, &handler));
 	first.advance (10);

@@ -103,7 +103,8 @@ protected:
 		controller->setComponentHandler (&handler);
 		editor = new TestEditor (controller, nullptr);
 		editor->setFrame (&plugFrame);
-		ASSERT_EQ (editor->attached (reinterpret_cast<void*> (hostWindow), kPlatformTypeX11EmbedWindowID), kResultTrue);
+		ASSERT_EQ (editor->attached (reinterpret_cast<void*> (hostWindow), kPlatformTypeX11EmbedWindowID),
+		           kResultTrue);
 		ASSERT_NE (editor->getFrame (), nullptr);
 		child = editor->getFrame ()->getPlatformFrame ()->getWindow ();
 		// Reading an unmapped window's pixels is a BadMatch.
@@ -138,27 +139,30 @@ protected:
 	// Polls until the pixel has the colour; an X error ends the wait (and fails the test).
 	bool waitForPixel (int x, int y, CColor color)
 	{
-		return loop.runUntil ([&] { return xErrors () > 0 || windowPixel (x, y) == color; }, 3000) && xErrors () == 0;
+		return loop.runUntil ([&] { return xErrors () > 0 || windowPixel (x, y) == color; }, 3000) &&
+		       xErrors () == 0;
 	}
 	// Runs the plug-in's loop until the host's connection has seen the plug-in's window mapped at
 	// this size in pixels: the plug-in asks on its own connection, and until the server has done
 	// it, reading the window's pixels fails (unmapped) or shows the old size.
 	bool waitForWindow (int width, int height)
 	{
-		return loop.runUntil ([&] {
-			while (XPending (display))
-			{
-				XEvent e;
-				XNextEvent (display, &e);
-				if (e.type == CreateNotify && e.xcreatewindow.window == child)
-					childSize = CPoint (e.xcreatewindow.width, e.xcreatewindow.height);
-				else if (e.type == ConfigureNotify && e.xconfigure.window == child)
-					childSize = CPoint (e.xconfigure.width, e.xconfigure.height);
-				else if (e.type == MapNotify && e.xmap.window == child)
-					childMapped = true;
-			}
-			return childMapped && childSize == CPoint (width, height);
-		}, 3000);
+		return loop.runUntil (
+		    [&] {
+			    while (XPending (display))
+			    {
+				    XEvent e;
+				    XNextEvent (display, &e);
+				    if (e.type == CreateNotify && e.xcreatewindow.window == child)
+					    childSize = CPoint (e.xcreatewindow.width, e.xcreatewindow.height);
+				    else if (e.type == ConfigureNotify && e.xconfigure.window == child)
+					    childSize = CPoint (e.xconfigure.width, e.xconfigure.height);
+				    else if (e.type == MapNotify && e.xmap.window == child)
+					    childMapped = true;
+			    }
+			    return childMapped && childSize == CPoint (width, height);
+		    },
+		    3000);
 	}
 	void click (int x, int y, unsigned button, KeySym modifier = NoSymbol)
 	{
@@ -187,7 +191,7 @@ protected:
 
 } // namespace
 
-TEST_F(X11WindowTest, ClickReachesTheControlAndTheWindowRepaints)
+TEST_F (X11WindowTest, ClickReachesTheControlAndTheWindowRepaints)
 {
 	ASSERT_TRUE (waitForPixel (10, 10, kWhiteCColor)) << "the frame was never drawn";
 	ASSERT_TRUE (waitForPixel (100, 50, kGreyCColor));
@@ -208,7 +212,7 @@ TEST_F(X11WindowTest, ClickReachesTheControlAndTheWindowRepaints)
 	EXPECT_EQ (edits[1].kind, hosting::ComponentHandler::Kind::End);
 }
 
-TEST_F(X11WindowTest, ButtonsAndModifiersMapLikeVstgui)
+TEST_F (X11WindowTest, ButtonsAndModifiersMapLikeVstgui)
 {
 	ASSERT_TRUE (waitForPixel (100, 50, kGreyCColor));
 	click (60, 30, Button3);
@@ -224,7 +228,7 @@ TEST_F(X11WindowTest, ButtonsAndModifiersMapLikeVstgui)
 	EXPECT_EQ (downs[3] & ~kDoubleClick, kMButton | kAlt);
 }
 
-TEST_F(X11WindowTest, ZoomAndContentScaleResizeTheWindow)
+TEST_F (X11WindowTest, ZoomAndContentScaleResizeTheWindow)
 {
 	editor->getFrame ()->setZoom (1.5);
 	EXPECT_EQ (editor->getFrame ()->getWidth (), 300);
@@ -238,7 +242,7 @@ TEST_F(X11WindowTest, ZoomAndContentScaleResizeTheWindow)
 	EXPECT_TRUE (waitForPixel (75, 37, kGreyCColor));
 }
 
-TEST_F(X11WindowTest, RemovedLeavesNothingOnTheRunLoop)
+TEST_F (X11WindowTest, RemovedLeavesNothingOnTheRunLoop)
 {
 	// The editor also offers the run loop to the module's other timers while attached.
 	struct Count : Steinberg::ITimerCallback

@@ -10,11 +10,11 @@
 
 namespace {
 
-constexpr double kWidth = 570, kHeight = 666;   // the window, in points
-constexpr double kButton = 22;                  // the push button, in points
+constexpr double kWidth = 570, kHeight = 666; // the window, in points
+constexpr double kButton = 22;                // the push button, in points
 constexpr double kScopeLeft = 412, kScopeTop = 256, kScopeRight = 548, kScopeBottom = 606;
-constexpr double kScopeMargin = 5;              // the recess around the level display
-constexpr double kControlsTop = 615;            // the strip that holds controls and labels
+constexpr double kScopeMargin = 5;   // the recess around the level display
+constexpr double kControlsTop = 615; // the strip that holds controls and labels
 
 struct Rgb
 {
@@ -108,18 +108,18 @@ void drawBackground (cairo_t* cr)
 	const int inOrder[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 	const bool forwards[16] = {};
 	const int rearranged[16] = {0, 1, 5, 5, 2, 9, 6, 6, 12, 3, 9, 10, 1, 13, 14, 7};
-	const bool someBackwards[16] = {false, false, false, true, false, false, false, false,
-	                                false, false, true, false, false, false, false, true};
+	const bool someBackwards[16] = {false, false, false, true,  false, false, false, false,
+	                                false, false, true,  false, false, false, false, true};
 	text (cr, "LAST BAR", 24, 136, 11, ink, true, 0.7);
 	drawSlicedBar (cr, 24, 146, 372, 150, inOrder, forwards);
 	text (cr, "BREAK", 24, 344, 11, ink, true, 0.7);
 	drawSlicedBar (cr, 24, 354, 372, 150, rearranged, someBackwards);
-	text (cr, "slices of one beat, half or a quarter beat, gated and crossfaded", 24, 530, 11, ink,
-	      false, 0.6);
+	text (cr, "slices of one beat, half or a quarter beat, gated and crossfaded", 24, 530, 11, ink, false,
+	      0.6);
 
 	// The level display's recess.
-	roundedRect (cr, kScopeLeft - kScopeMargin, kScopeTop - kScopeMargin, kScopeRight - kScopeLeft + 2 * kScopeMargin,
-	             kScopeBottom - kScopeTop + 2 * kScopeMargin, 6);
+	roundedRect (cr, kScopeLeft - kScopeMargin, kScopeTop - kScopeMargin,
+	             kScopeRight - kScopeLeft + 2 * kScopeMargin, kScopeBottom - kScopeTop + 2 * kScopeMargin, 6);
 	setColor (cr, {0.10, 0.12, 0.15});
 	cairo_fill_preserve (cr);
 	cairo_set_line_width (cr, 1);
@@ -202,8 +202,9 @@ int main (int argc, char** argv)
 		return 2;
 	}
 	const std::string folder = argv[1];
-	bool ok = writePicture (folder + "/background.png", static_cast<int> (kWidth), static_cast<int> (kHeight),
-	                        [] (cairo_t* cr, double, bool) { drawBackground (cr); }, 0, false);
+	bool ok = writePicture (
+	    folder + "/background.png", static_cast<int> (kWidth), static_cast<int> (kHeight),
+	    [] (cairo_t* cr, double, bool) { drawBackground (cr); }, 0, false);
 	const struct
 	{
 		const char* suffix;

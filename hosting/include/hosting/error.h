@@ -8,7 +8,7 @@ namespace hosting {
 class Error : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+	using std::runtime_error::runtime_error;
 };
 
 } // namespace hosting

@@ -13,20 +13,20 @@ namespace hosting {
 // unless musicalResolution asks for the rounding some hosts apply.
 struct Transport : MusicalGrid
 {
-    bool playing = true;
-    // When above 0, projectTimeMusic is rounded to a multiple of this many quarter notes, as
-    // hosts that keep positions in ticks do (1.0 / 1920): consecutive blocks then overlap or
-    // leave a gap of a few samples.
-    double musicalResolution = 0.0;
+	bool playing = true;
+	// When above 0, projectTimeMusic is rounded to a multiple of this many quarter notes, as
+	// hosts that keep positions in ticks do (1.0 / 1920): consecutive blocks then overlap or
+	// leave a gap of a few samples.
+	double musicalResolution = 0.0;
 
-    static constexpr int kBeatsPerBar = 4;
+	static constexpr int kBeatsPerBar = 4;
 
-    // Start of the bar containing sample, in quarter notes.
-    double barStartAt(Steinberg::int64 sample) const;
+	// Start of the bar containing sample, in quarter notes.
+	double barStartAt (Steinberg::int64 sample) const;
 
-    // Fills every field of context for a block starting at sample (project time; negative
-    // during a pre-roll).
-    void fill(Steinberg::Vst::ProcessContext& context, Steinberg::int64 sample) const;
+	// Fills every field of context for a block starting at sample (project time; negative
+	// during a pre-roll).
+	void fill (Steinberg::Vst::ProcessContext& context, Steinberg::int64 sample) const;
 };
 
 } // namespace hosting

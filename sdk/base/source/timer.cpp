@@ -69,9 +69,8 @@ class RunLoopTimer final : public Timer, public SdkExt::RunLoopClient
 {
 public:
 	RunLoopTimer (ITimerCallback* callback, uint32 interval)
-	: handler (owned (new TimerHandler (callback, this))), interval (interval)
-	{
-	}
+	    : handler (owned (new TimerHandler (callback, this))), interval (interval)
+	{}
 	~RunLoopTimer () override { stop (); }
 
 	void stop () override

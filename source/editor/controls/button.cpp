@@ -6,7 +6,8 @@
 
 using namespace VSTGUI;
 
-Button::Button (const CRect& size, IControlListener* listener, int32_t tag) : CControl (size, listener, tag) {}
+Button::Button (const CRect& size, IControlListener* listener, int32_t tag) : CControl (size, listener, tag)
+{}
 
 void Button::setOffBitmap (CBitmap* picture)
 {

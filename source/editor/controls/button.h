@@ -17,11 +17,14 @@ public:
 	void setOnBitmap (VSTGUI::CBitmap* picture);
 
 	void draw (VSTGUI::CDrawContext* context) override;
-	VSTGUI::CMouseEventResult onMouseDown (VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
+	VSTGUI::CMouseEventResult onMouseDown (VSTGUI::CPoint& where,
+	                                       const VSTGUI::CButtonState& buttons) override;
 	VSTGUI::CMouseEventResult onMouseUp (VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
 	VSTGUI::CMouseEventResult onMouseCancel () override;
-	VSTGUI::CMouseEventResult onMouseEntered (VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
-	VSTGUI::CMouseEventResult onMouseExited (VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
+	VSTGUI::CMouseEventResult onMouseEntered (VSTGUI::CPoint& where,
+	                                          const VSTGUI::CButtonState& buttons) override;
+	VSTGUI::CMouseEventResult onMouseExited (VSTGUI::CPoint& where,
+	                                         const VSTGUI::CButtonState& buttons) override;
 	// Moves the button without notifying; a repeated value changes nothing.
 	void setValue (float v) override;
 

@@ -23,9 +23,8 @@ void fillRoundRect (CDrawContext* context, const CRect& r, const CColor& color)
 } // namespace
 
 Slider2::Slider2 (const CRect& size, IControlListener* listener, int32_t tag)
-: CControl (size, listener, tag), handleRect (size.left, size.top, size.left + 4, size.bottom)
-{
-}
+    : CControl (size, listener, tag), handleRect (size.left, size.top, size.left + 4, size.bottom)
+{}
 
 std::optional<double> Slider2::valueAt (CCoord x) const
 {

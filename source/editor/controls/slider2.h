@@ -14,9 +14,11 @@ public:
 	CLASS_METHODS (Slider2, CControl)
 
 	void draw (VSTGUI::CDrawContext* context) override;
-	VSTGUI::CMouseEventResult onMouseDown (VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
+	VSTGUI::CMouseEventResult onMouseDown (VSTGUI::CPoint& where,
+	                                       const VSTGUI::CButtonState& buttons) override;
 	VSTGUI::CMouseEventResult onMouseUp (VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
-	VSTGUI::CMouseEventResult onMouseMoved (VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
+	VSTGUI::CMouseEventResult onMouseMoved (VSTGUI::CPoint& where,
+	                                        const VSTGUI::CButtonState& buttons) override;
 	VSTGUI::CMouseEventResult onMouseCancel () override;
 	// Stores a new value as is, without limiting it to 0..1; one that is not finite is ignored.
 	void setValue (float v) override;

@@ -7,10 +7,10 @@
 
 using namespace VSTGUI;
 
-Switch::Switch (const CRect& size, IControlListener* listener, int32_t tag, CBitmap* bitmap, int32_t positions)
-: CControl (size, listener, tag), positions (std::max (positions, 2)), bitmap (bitmap)
-{
-}
+Switch::Switch (const CRect& size, IControlListener* listener, int32_t tag, CBitmap* bitmap,
+                int32_t positions)
+    : CControl (size, listener, tag), positions (std::max (positions, 2)), bitmap (bitmap)
+{}
 
 int32_t Switch::positionAt (CCoord x) const
 {

@@ -11,12 +11,14 @@ class Switch : public VSTGUI::CControl
 {
 public:
 	// Fewer than two positions count as two.
-	Switch (const VSTGUI::CRect& size, VSTGUI::IControlListener* listener, int32_t tag, VSTGUI::CBitmap* bitmap,
-	        int32_t positions);
+	Switch (const VSTGUI::CRect& size, VSTGUI::IControlListener* listener, int32_t tag,
+	        VSTGUI::CBitmap* bitmap, int32_t positions);
 
 	void draw (VSTGUI::CDrawContext* context) override;
-	VSTGUI::CMouseEventResult onMouseDown (VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
-	VSTGUI::CMouseEventResult onMouseMoved (VSTGUI::CPoint& where, const VSTGUI::CButtonState& buttons) override;
+	VSTGUI::CMouseEventResult onMouseDown (VSTGUI::CPoint& where,
+	                                       const VSTGUI::CButtonState& buttons) override;
+	VSTGUI::CMouseEventResult onMouseMoved (VSTGUI::CPoint& where,
+	                                        const VSTGUI::CButtonState& buttons) override;
 	// Selects the position of v without notifying; the control's own value is not written.
 	void setValue (float v) override;
 

@@ -15,8 +15,8 @@ void OscilloscopeFeed::addAudioData (const int8_t* data, int32 length)
 }
 
 Oscilloscope::Oscilloscope (const CRect& size)
-: CView (size), rows (maxRows, 0.f), redrawTimer (owned (new CVSTGUITimer (this, redrawInterval, true))),
-  feed (std::make_shared<OscilloscopeFeed> ())
+    : CView (size), rows (maxRows, 0.f), redrawTimer (owned (new CVSTGUITimer (this, redrawInterval, true))),
+      feed (std::make_shared<OscilloscopeFeed> ())
 {
 	feed->scope = this;
 }
@@ -129,7 +129,8 @@ void Oscilloscope::draw (CDrawContext* context)
 		drawPanel (context);
 
 	const auto L = static_cast<int32> (size.left), T = static_cast<int32> (size.top);
-	const auto W = static_cast<int32> (size.right - size.left), H = static_cast<int32> (size.bottom - size.top);
+	const auto W = static_cast<int32> (size.right - size.left),
+	           H = static_cast<int32> (size.bottom - size.top);
 
 	context->setFrameColor (guideColor);
 	for (int32 y : {T + H / 2, T + H / 4, T + 3 * (H / 4)})
@@ -143,7 +144,8 @@ void Oscilloscope::draw (CDrawContext* context)
 	{
 		const auto v = static_cast<int32> (rows[i] * scale);
 		CColor color (waveColor);
-		color.alpha = static_cast<uint8_t> (static_cast<float> (i) * 100.f / static_cast<float> (rowCount) + 155.f);
+		color.alpha =
+		    static_cast<uint8_t> (static_cast<float> (i) * 100.f / static_cast<float> (rowCount) + 155.f);
 		context->setFrameColor (color);
 		const int32 y = T + rowPitch * i;
 		context->drawLine (CPoint (L + c - v, y), CPoint (L + c + v, y));

@@ -14,7 +14,10 @@
 #include <tuple>
 
 namespace VSTGUI {
-void PrintTo (const CColor& c, std::ostream* os) { *os << +c.red << "," << +c.green << "," << +c.blue << "," << +c.alpha; }
+void PrintTo (const CColor& c, std::ostream* os)
+{
+	*os << +c.red << "," << +c.green << "," << +c.blue << "," << +c.alpha;
+}
 } // namespace VSTGUI
 
 using namespace VSTGUI;
@@ -61,16 +64,31 @@ SharedPointer<CBitmap> picture (const CColor& edge, const CColor& face)
 }
 
 // Mouse events at y = 630, inside the row of all three controls.
-CMouseEventResult down (CView* v, CCoord x, int32_t b = kLButton) { CPoint p (x, 630); return v->onMouseDown (p, b); }
-CMouseEventResult moved (CView* v, CCoord x, int32_t b = kLButton) { CPoint p (x, 630); return v->onMouseMoved (p, b); }
-CMouseEventResult up (CView* v) { CPoint p (0, 630); return v->onMouseUp (p, kLButton); }
+CMouseEventResult down (CView* v, CCoord x, int32_t b = kLButton)
+{
+	CPoint p (x, 630);
+	return v->onMouseDown (p, b);
+}
+CMouseEventResult moved (CView* v, CCoord x, int32_t b = kLButton)
+{
+	CPoint p (x, 630);
+	return v->onMouseMoved (p, b);
+}
+CMouseEventResult up (CView* v)
+{
+	CPoint p (0, 630);
+	return v->onMouseUp (p, kLButton);
+}
 
 struct ControlsTest : testing::Test
 {
 	~ControlsTest () override { frame->forget (); }
 
 	template <typename T>
-	T* add (T* view) { return frame->addView (view), view; }
+	T* add (T* view)
+	{
+		return frame->addView (view), view;
+	}
 	// The editor's three controls, the button in toggle mode.
 	Button* button ()
 	{
@@ -80,7 +98,10 @@ struct ControlsTest : testing::Test
 		b->toggle = true;
 		return b;
 	}
-	Switch* slice () { return add (new Switch (CRect (100, 620, 166, 642), &recorder, 1, picture (kEdge, kBlue), 3)); }
+	Switch* slice ()
+	{
+		return add (new Switch (CRect (100, 620, 166, 642), &recorder, 1, picture (kEdge, kBlue), 3));
+	}
 	Slider2* slider () { return add (new Slider2 (CRect (256, 620, 546, 640), &recorder, 2)); }
 
 	// Renders `area` (frame points) at `zoom`.
@@ -102,7 +123,8 @@ struct ControlsTest : testing::Test
 			area = CRect (x, y, x + 1, y + 1);
 		auto access = owned (CBitmapPixelAccess::create (render (area, zoom)));
 		CColor c (0, 0, 0, 0);
-		if (access->setPosition (uint32_t ((x - area.left + .5) * zoom), uint32_t ((y - area.top + .5) * zoom)))
+		if (access->setPosition (uint32_t ((x - area.left + .5) * zoom),
+		                         uint32_t ((y - area.top + .5) * zoom)))
 			access->getColor (c);
 		return c;
 	}
@@ -127,7 +149,7 @@ using SliderTest = ControlsTest;
 
 } // namespace
 
-TEST_F(ButtonTest, ClicksToggleLatchOrSendTheDefaultAndEachEndsItsEdit)
+TEST_F (ButtonTest, ClicksToggleLatchOrSendTheDefaultAndEachEndsItsEdit)
 {
 	auto b = button ();
 	EXPECT_EQ (down (b, 30), kMouseEventHandled);
@@ -144,8 +166,9 @@ TEST_F(ButtonTest, ClicksToggleLatchOrSendTheDefaultAndEachEndsItsEdit)
 	EXPECT_EQ (down (b, 30, kRButton), kMouseEventNotHandled);
 	EXPECT_EQ (down (b, 30, kRButton | kControl), kMouseEventNotHandled); // a macOS Control-click
 	EXPECT_EQ (colour (35, 631), kBlue);
-	EXPECT_EQ (recorder.take (), Log ({"value 1", "begin", "end", "value 0", "begin", "end", "value 0.5", "begin", "end",
-	                                   "value 0", "value 1", "begin", "end"})); // each value before its begin
+	EXPECT_EQ (recorder.take (),
+	           Log ({"value 1", "begin", "end", "value 0", "begin", "end", "value 0.5", "begin", "end",
+	                 "value 0", "value 1", "begin", "end"})); // each value before its begin
 	down (b, 30);
 	down (b, 30, kLButton | kRButton); // a second button while one is held: one gesture
 	up (b);
@@ -154,10 +177,11 @@ TEST_F(ButtonTest, ClicksToggleLatchOrSendTheDefaultAndEachEndsItsEdit)
 	b->toggle = false;
 	down (b, 30);
 	up (b);
-	EXPECT_EQ (recorder.take (), Log ({"value 0", "begin", "end", "begin", "end", "value 1", "begin", "value 0", "end"}));
+	EXPECT_EQ (recorder.take (),
+	           Log ({"value 0", "begin", "end", "begin", "end", "value 1", "begin", "value 0", "end"}));
 }
 
-TEST_F(ButtonTest, SetValueMovesThePictureWithoutNotifying)
+TEST_F (ButtonTest, SetValueMovesThePictureWithoutNotifying)
 {
 	auto b = button ();
 	colour (35, 631);
@@ -175,7 +199,7 @@ TEST_F(ButtonTest, SetValueMovesThePictureWithoutNotifying)
 	EXPECT_TRUE (recorder.log.empty ());
 }
 
-TEST_F(ButtonTest, DrawsItsPictureOverItsRectangle)
+TEST_F (ButtonTest, DrawsItsPictureOverItsRectangle)
 {
 	button ();
 	auto lit = add (new Button (CRect (52, 620, 74, 642), nullptr, 0));
@@ -183,14 +207,20 @@ TEST_F(ButtonTest, DrawsItsPictureOverItsRectangle)
 	lit->setValue (1.f);
 	add (new Button (CRect (80, 620, 102, 642), nullptr, 0)); // no pictures: draws nothing
 	expectPixels (CRect (20, 616, 106, 646),
-	              {{24, 620, kOffEdge}, {45, 641, kOffEdge}, {35, 631, kOffFace}, {23, 630, kPaper}, {46, 630, kPaper},
-	               {35, 642, kPaper}, {63, 631, kBlue}, {91, 631, kPaper}},
+	              {{24, 620, kOffEdge},
+	               {45, 641, kOffEdge},
+	               {35, 631, kOffFace},
+	               {23, 630, kPaper},
+	               {46, 630, kPaper},
+	               {35, 642, kPaper},
+	               {63, 631, kBlue},
+	               {91, 631, kPaper}},
 	              "button.png");
 	lit->setOnBitmap (picture (kEdge, kBlack)); // replaces the shown one, which is released
 	EXPECT_EQ (colour (63, 631), kBlack);
 }
 
-TEST_F(SwitchTest, PressAndDragSelectThePositionUnderTheMouse)
+TEST_F (SwitchTest, PressAndDragSelectThePositionUnderTheMouse)
 {
 	auto s = slice ();
 	EXPECT_EQ (down (s, 166), kMouseEventHandled); // the right edge: the last position
@@ -203,11 +233,12 @@ TEST_F(SwitchTest, PressAndDragSelectThePositionUnderTheMouse)
 	EXPECT_EQ (recorder.take (), Log ({"value 1", "value 0", "value 0.5", "value 1", "value 0"}));
 }
 
-TEST_F(SwitchTest, SetValueSelectsWithoutNotifyingAndTheMouseReportsAgain)
+TEST_F (SwitchTest, SetValueSelectsWithoutNotifyingAndTheMouseReportsAgain)
 {
 	auto s = slice ();
-	for (auto [v, index] : {std::pair (0.5f, 1), std::pair (1.f, 2), std::pair (0.49f, 0), std::pair (0.99f, 1),
-	                        std::pair (NAN, 1), std::pair (1.5f, 2), std::pair (-1.f, 0)})
+	for (auto [v, index] :
+	     {std::pair (0.5f, 1), std::pair (1.f, 2), std::pair (0.49f, 0), std::pair (0.99f, 1),
+	      std::pair (NAN, 1), std::pair (1.5f, 2), std::pair (-1.f, 0)})
 	{
 		s->setValue (v);
 		EXPECT_EQ (colour (111 + 22 * index, 631), kBlue) << v;
@@ -218,7 +249,7 @@ TEST_F(SwitchTest, SetValueSelectsWithoutNotifyingAndTheMouseReportsAgain)
 	EXPECT_EQ (recorder.take (), Log ({"value 1", "value 1"}));
 }
 
-TEST_F(SwitchTest, DrawsTheBlackBoxAndThePictureInTheSelectedPosition)
+TEST_F (SwitchTest, DrawsTheBlackBoxAndThePictureInTheSelectedPosition)
 {
 	slice ()->setValue (0.5f);
 	auto bare = add (new Switch (CRect (200, 620, 266, 642), &recorder, 1, nullptr, 3));
@@ -228,13 +259,21 @@ TEST_F(SwitchTest, DrawsTheBlackBoxAndThePictureInTheSelectedPosition)
 	EXPECT_EQ (recorder.take (), Log ({"value 0", "value 1"}));
 	EXPECT_EQ (colour (250, 630), kBlack);
 	expectPixels (CRect (96, 616, 170, 646),
-	              {{106, 626, kBlack}, {158, 634, kBlack}, {105, 630, kPaper}, {106, 625, kPaper}, {159, 630, kPaper},
-	               {150, 635, kPaper}, {121, 630, kBlack}, {122, 620, kEdge}, {143, 641, kEdge}, {133, 631, kBlue},
+	              {{106, 626, kBlack},
+	               {158, 634, kBlack},
+	               {105, 630, kPaper},
+	               {106, 625, kPaper},
+	               {159, 630, kPaper},
+	               {150, 635, kPaper},
+	               {121, 630, kBlack},
+	               {122, 620, kEdge},
+	               {143, 641, kEdge},
+	               {133, 631, kBlue},
 	               {144, 630, kBlack}},
 	              "switch.png");
 }
 
-TEST_F(SliderTest, ClickOnTheGrooveJumpsThereInsideOneEdit)
+TEST_F (SliderTest, ClickOnTheGrooveJumpsThereInsideOneEdit)
 {
 	auto s = slider ();
 	EXPECT_EQ (down (s, 400), kMouseEventHandled);
@@ -247,11 +286,11 @@ TEST_F(SliderTest, ClickOnTheGrooveJumpsThereInsideOneEdit)
 	down (s, 300, kLButton | kControl); // the default already: no edit
 	up (s);
 	EXPECT_EQ (down (s, 300, kRButton), kMouseEventHandled);
-	EXPECT_EQ (recorder.take (), Log ({"begin", "value 0.49827", "end", "begin", "value 0.152249", "end", "begin",
-	                                   "value 0.5", "end"}));
+	EXPECT_EQ (recorder.take (), Log ({"begin", "value 0.49827", "end", "begin", "value 0.152249", "end",
+	                                   "begin", "value 0.5", "end"}));
 }
 
-TEST_F(SliderTest, DragFromTheHandleMovesItWithoutAnEdit)
+TEST_F (SliderTest, DragFromTheHandleMovesItWithoutAnEdit)
 {
 	auto s = slider ();
 	s->setValue (0.5f);
@@ -265,7 +304,7 @@ TEST_F(SliderTest, DragFromTheHandleMovesItWithoutAnEdit)
 	EXPECT_EQ (recorder.take (), Log ({"value 0.532872", "value 0.567474"}));
 }
 
-TEST_F(SliderTest, StoresValuesUnlimitedButFinite)
+TEST_F (SliderTest, StoresValuesUnlimitedButFinite)
 {
 	auto s = slider ();
 	down (s, 545.5); // the last column
@@ -289,16 +328,17 @@ TEST_F(SliderTest, StoresValuesUnlimitedButFinite)
 	EXPECT_TRUE (recorder.log.empty ());
 }
 
-TEST_F(SliderTest, DrawsTheGrooveAndTheHandleAtBothEnds)
+TEST_F (SliderTest, DrawsTheGrooveAndTheHandleAtBothEnds)
 {
 	slider ();
 	add (new Slider2 (CRect (256, 580, 546, 600), nullptr, 2))->setValue (1.f);
 	// The groove at x = 400: a grey rim 6 points in from the top and bottom, black inside. At 0 the
 	// handle covers 256 .. 262, at 1 it covers 539 .. 545; its shadow is one point right and down.
 	expectPixels (CRect (250, 576, 552, 644),
-	              {{400, 625, kPaper}, {400, 626, kGrey}, {400, 627, kGrey}, {400, 628, kBlack}, {400, 631, kBlack},
-	               {400, 632, kGrey}, {400, 633, kGrey}, {400, 634, kPaper}, {256, 621, kBlue}, {261, 638, kBlue},
-	               {256, 620, kPaper}, {262, 630, kBlack}, {257, 639, kBlack}, {256, 639, kPaper}, {539, 581, kBlue},
-	               {544, 598, kBlue}, {545, 590, kBlack}, {545, 599, kBlack}, {546, 590, kPaper}, {539, 580, kPaper}},
+	              {{400, 625, kPaper}, {400, 626, kGrey},  {400, 627, kGrey},  {400, 628, kBlack},
+	               {400, 631, kBlack}, {400, 632, kGrey},  {400, 633, kGrey},  {400, 634, kPaper},
+	               {256, 621, kBlue},  {261, 638, kBlue},  {256, 620, kPaper}, {262, 630, kBlack},
+	               {257, 639, kBlack}, {256, 639, kPaper}, {539, 581, kBlue},  {544, 598, kBlue},
+	               {545, 590, kBlack}, {545, 599, kBlack}, {546, 590, kPaper}, {539, 580, kPaper}},
 	              "slider.png");
 }

@@ -89,7 +89,7 @@ protected:
 
 } // namespace
 
-TEST_F(DisplaysTest, BlocksOf88BytesFoldIntoTheirMinimumAcrossMessages)
+TEST_F (DisplaysTest, BlocksOf88BytesFoldIntoTheirMinimumAcrossMessages)
 {
 	// Fed in turns, each keeps its own block and history.
 	auto a = add (new Oscilloscope (kScope)), b = add (new Oscilloscope (kScope));
@@ -115,7 +115,7 @@ TEST_F(DisplaysTest, BlocksOf88BytesFoldIntoTheirMinimumAcrossMessages)
 	EXPECT_EQ (b->getRow (2), 0.f); // no byte below zero
 }
 
-TEST_F(DisplaysTest, TimerRedrawsEvery20msThePanelGridShadingGuidesAndBarsAtZoomOneAndTwo)
+TEST_F (DisplaysTest, TimerRedrawsEvery20msThePanelGridShadingGuidesAndBarsAtZoomOneAndTwo)
 {
 	auto scope = add (new Oscilloscope (kScope));
 	auto timer = scope->getRedrawTimer ();
@@ -155,7 +155,7 @@ TEST_F(DisplaysTest, TimerRedrawsEvery20msThePanelGridShadingGuidesAndBarsAtZoom
 	savePicture (frame->render (2), "oscilloscope_default_colours.png");
 }
 
-TEST_F(DisplaysTest, ThirtyFiveRowsScrollUpWithAlphaRisingFromOldToNew)
+TEST_F (DisplaysTest, ThirtyFiveRowsScrollUpWithAlphaRisingFromOldToNew)
 {
 	auto scope = add (new Oscilloscope (kScope));
 	scope->waveColor = CColor (0, 170, 255, 254);
@@ -189,7 +189,7 @@ TEST_F(DisplaysTest, ThirtyFiveRowsScrollUpWithAlphaRisingFromOldToNew)
 		EXPECT_EQ (pixel (b, 3, 10 * i).alpha, 155 + 100 * i / 3) << i;
 }
 
-TEST_F(DisplaysTest, HistoryFitsTheViewOddRectanglesDrawNothingAndLateBytesAreNeverRead)
+TEST_F (DisplaysTest, HistoryFitsTheViewOddRectanglesDrawNothingAndLateBytesAreNeverRead)
 {
 	auto low = add (new Oscilloscope (CRect (0, 0, 50, 9.9)));
 	auto one = add (new Oscilloscope (CRect (0, 0, 50, 19)));
@@ -230,7 +230,7 @@ TEST_F(DisplaysTest, HistoryFitsTheViewOddRectanglesDrawNothingAndLateBytesAreNe
 	munmap (page, 4096);
 }
 
-TEST_F(DisplaysTest, SimpleDisplayCentresItsTextInTheFontColourAloneFromTheNextIdlePass)
+TEST_F (DisplaysTest, SimpleDisplayCentresItsTextInTheFontColourAloneFromTheNextIdlePass)
 {
 	frame->setViewSize (CRect (0, 0, 120, 30));
 	auto display = add (new SimpleDisplay (kReadout));

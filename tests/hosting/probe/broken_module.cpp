@@ -5,21 +5,18 @@ using Steinberg::IPluginFactory;
 
 extern "C" {
 #ifndef BROKEN_NO_ENTRY
-SMTG_EXPORT_SYMBOL bool ModuleEntry(void*)
+SMTG_EXPORT_SYMBOL bool ModuleEntry (void*)
 {
 #ifdef BROKEN_ENTRY_FAILS
-    return false;
+	return false;
 #else
-    return true;
+	return true;
 #endif
 }
 #endif
-SMTG_EXPORT_SYMBOL bool ModuleExit()
+SMTG_EXPORT_SYMBOL bool ModuleExit () { return true; }
+SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory ()
 {
-    return true;
-}
-SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory()
-{
-    return nullptr; // reached only by the no-factory variant; the others stop earlier
+	return nullptr; // reached only by the no-factory variant; the others stop earlier
 }
 }

@@ -33,23 +33,24 @@ constexpr int barStart (int bar) { return (bar - 1) * kSamplesPerBar; }
 
 struct Failure : std::runtime_error
 {
-    using std::runtime_error::runtime_error;
+	using std::runtime_error::runtime_error;
 };
 
 void check (bool condition, const juce::String& message)
 {
-    if (! condition)
-        throw Failure (message.toStdString());
+	if (!condition)
+		throw Failure (message.toStdString ());
 }
 
 void checkEqual (const juce::String& actual, const juce::String& expected, const juce::String& what)
 {
-    check (actual == expected, what + " is \"" + actual + "\", expected \"" + expected + "\"");
+	check (actual == expected, what + " is \"" + actual + "\", expected \"" + expected + "\"");
 }
 
 void checkEqual (int actual, int expected, const juce::String& what)
 {
-    check (actual == expected, what + " is " + juce::String (actual) + ", expected " + juce::String (expected));
+	check (actual == expected,
+	       what + " is " + juce::String (actual) + ", expected " + juce::String (expected));
 }
 
 // jassert in JUCE's hosting code reports host/plug-in disagreements; with JUCE_LOG_ASSERTIONS
@@ -57,140 +58,142 @@ void checkEqual (int actual, int expected, const juce::String& what)
 class AssertionLog final : public juce::Logger
 {
 public:
-    AssertionLog() { juce::Logger::setCurrentLogger (this); }
-    ~AssertionLog() override { juce::Logger::setCurrentLogger (nullptr); }
+	AssertionLog () { juce::Logger::setCurrentLogger (this); }
+	~AssertionLog () override { juce::Logger::setCurrentLogger (nullptr); }
 
-    void logMessage (const juce::String& message) override
-    {
-        std::cerr << message << '\n';
-        if (message.startsWith ("JUCE Assertion failure"))
-            failures.add (message);
-    }
+	void logMessage (const juce::String& message) override
+	{
+		std::cerr << message << '\n';
+		if (message.startsWith ("JUCE Assertion failure"))
+			failures.add (message);
+	}
 
-    juce::StringArray failures;
+	juce::StringArray failures;
 };
 
 // A transport that plays from 0 at 120 BPM in 4/4; the host moves it to each block's start.
 class Transport final : public juce::AudioPlayHead
 {
 public:
-    void moveTo (int64_t sample) { position = sample; }
+	void moveTo (int64_t sample) { position = sample; }
 
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        const double quarterNotes = (double) position / kSamplesPerBeat;
-        PositionInfo info;
-        info.setTimeInSamples (position);
-        info.setTimeInSeconds ((double) position / kSampleRate);
-        info.setBpm (kTempo);
-        info.setTimeSignature (TimeSignature { 4, 4 });
-        info.setPpqPosition (quarterNotes);
-        info.setPpqPositionOfLastBarStart (std::floor (quarterNotes / 4.0) * 4.0);
-        info.setIsPlaying (true);
-        return info;
-    }
+	juce::Optional<PositionInfo> getPosition () const override
+	{
+		const double quarterNotes = (double)position / kSamplesPerBeat;
+		PositionInfo info;
+		info.setTimeInSamples (position);
+		info.setTimeInSeconds ((double)position / kSampleRate);
+		info.setBpm (kTempo);
+		info.setTimeSignature (TimeSignature {4, 4});
+		info.setPpqPosition (quarterNotes);
+		info.setPpqPositionOfLastBarStart (std::floor (quarterNotes / 4.0) * 4.0);
+		info.setIsPlaying (true);
+		return info;
+	}
 
 private:
-    int64_t position = 0;
+	int64_t position = 0;
 };
 
 //==============================================================================
-std::unique_ptr<juce::PluginDescription> scanBundle (juce::VST3PluginFormat& format, const juce::String& bundle)
+std::unique_ptr<juce::PluginDescription> scanBundle (juce::VST3PluginFormat& format,
+                                                     const juce::String& bundle)
 {
-    juce::OwnedArray<juce::PluginDescription> found;
-    format.findAllTypesForFile (found, bundle);
-    checkEqual (found.size(), 1, "number of plug-ins JUCE finds in " + bundle);
+	juce::OwnedArray<juce::PluginDescription> found;
+	format.findAllTypesForFile (found, bundle);
+	checkEqual (found.size (), 1, "number of plug-ins JUCE finds in " + bundle);
 
-    const auto& d = *found[0];
-    checkEqual (d.name, "Chopwright", "plug-in name");
-    checkEqual (d.manufacturerName, "Quillmarsh", "vendor");
-    checkEqual (d.version, "1.3.0.1", "version");
-    checkEqual (d.pluginFormatName, "VST3", "format");
-    check (d.category.contains ("Fx"), "category \"" + d.category + "\" does not contain Fx");
-    check (! d.isInstrument, "JUCE takes the effect for an instrument");
-    checkEqual (d.numInputChannels, 2, "input channels");
-    checkEqual (d.numOutputChannels, 2, "output channels");
+	const auto& d = *found[0];
+	checkEqual (d.name, "Chopwright", "plug-in name");
+	checkEqual (d.manufacturerName, "Quillmarsh", "vendor");
+	checkEqual (d.version, "1.3.0.1", "version");
+	checkEqual (d.pluginFormatName, "VST3", "format");
+	check (d.category.contains ("Fx"), "category \"" + d.category + "\" does not contain Fx");
+	check (!d.isInstrument, "JUCE takes the effect for an instrument");
+	checkEqual (d.numInputChannels, 2, "input channels");
+	checkEqual (d.numOutputChannels, 2, "output channels");
 
-    std::cout << "scan: " << d.name << " by " << d.manufacturerName << ", " << d.category << ", "
-              << d.version << ", " << d.numInputChannels << " in / " << d.numOutputChannels << " out\n";
-    return std::make_unique<juce::PluginDescription> (d);
+	std::cout << "scan: " << d.name << " by " << d.manufacturerName << ", " << d.category << ", " << d.version
+	          << ", " << d.numInputChannels << " in / " << d.numOutputChannels << " out\n";
+	return std::make_unique<juce::PluginDescription> (d);
 }
 
 std::unique_ptr<juce::AudioPluginInstance> createPlugin (juce::VST3PluginFormat& format,
                                                          const juce::PluginDescription& description)
 {
-    juce::String error;
-    auto plugin = format.createInstanceFromDescription (description, kSampleRate, kBlockSize, error);
-    check (plugin != nullptr, "JUCE could not create the plug-in: " + error);
-    return plugin;
+	juce::String error;
+	auto plugin = format.createInstanceFromDescription (description, kSampleRate, kBlockSize, error);
+	check (plugin != nullptr, "JUCE could not create the plug-in: " + error);
+	return plugin;
 }
 
 void checkLayout (juce::AudioPluginInstance& plugin)
 {
-    checkEqual (plugin.getBusCount (true), 1, "input buses");
-    checkEqual (plugin.getBusCount (false), 1, "output buses");
-    const auto layout = plugin.getBusesLayout();
-    check (layout.getMainInputChannelSet() == juce::AudioChannelSet::stereo(),
-           "main input is " + layout.getMainInputChannelSet().getDescription() + ", not stereo");
-    check (layout.getMainOutputChannelSet() == juce::AudioChannelSet::stereo(),
-           "main output is " + layout.getMainOutputChannelSet().getDescription() + ", not stereo");
-    checkEqual (plugin.getLatencySamples(), 0, "latency");
+	checkEqual (plugin.getBusCount (true), 1, "input buses");
+	checkEqual (plugin.getBusCount (false), 1, "output buses");
+	const auto layout = plugin.getBusesLayout ();
+	check (layout.getMainInputChannelSet () == juce::AudioChannelSet::stereo (),
+	       "main input is " + layout.getMainInputChannelSet ().getDescription () + ", not stereo");
+	check (layout.getMainOutputChannelSet () == juce::AudioChannelSet::stereo (),
+	       "main output is " + layout.getMainOutputChannelSet ().getDescription () + ", not stereo");
+	checkEqual (plugin.getLatencySamples (), 0, "latency");
 }
 
 juce::AudioProcessorParameter& findParameter (juce::AudioPluginInstance& plugin, const juce::String& name)
 {
-    for (auto* parameter : plugin.getParameters())
-        if (parameter->getName (128) == name)
-            return *parameter;
-    throw Failure (("no parameter named " + name).toStdString());
+	for (auto* parameter : plugin.getParameters ())
+		if (parameter->getName (128) == name)
+			return *parameter;
+	throw Failure (("no parameter named " + name).toStdString ());
 }
 
 void checkParameters (juce::AudioPluginInstance& plugin)
 {
-    // JUCE lists every controller parameter in controller order, the program change included.
-    const juce::StringArray expected { "Break", "SliceSize", "GateSize", "Factory Presets", "Bypass" };
-    juce::StringArray names;
-    for (auto* parameter : plugin.getParameters())
-        names.add (parameter->getName (128));
-    checkEqual (names.joinIntoString (", "), expected.joinIntoString (", "), "parameter list");
+	// JUCE lists every controller parameter in controller order, the program change included.
+	const juce::StringArray expected {"Break", "SliceSize", "GateSize", "Factory Presets", "Bypass"};
+	juce::StringArray names;
+	for (auto* parameter : plugin.getParameters ())
+		names.add (parameter->getName (128));
+	checkEqual (names.joinIntoString (", "), expected.joinIntoString (", "), "parameter list");
 
-    auto* bypass = plugin.getBypassParameter();
-    check (bypass != nullptr, "JUCE does not recognise a bypass parameter");
-    checkEqual (bypass->getName (128), "Bypass", "bypass parameter");
+	auto* bypass = plugin.getBypassParameter ();
+	check (bypass != nullptr, "JUCE does not recognise a bypass parameter");
+	checkEqual (bypass->getName (128), "Bypass", "bypass parameter");
 
-    auto& breakParameter = findParameter (plugin, "Break");
-    checkEqual (breakParameter.getNumSteps(), 2, "Break steps");
-    checkEqual (breakParameter.getCurrentValueAsText(), "OFF", "Break default");
-    checkEqual (breakParameter.getText (1.0f, 16), "ON", "Break at 1");
-    checkEqual (findParameter (plugin, "SliceSize").getNumSteps(), 3, "SliceSize steps");
-    checkEqual (findParameter (plugin, "SliceSize").getText (1.0f, 16), "1/4 BEAT", "SliceSize at 1");
+	auto& breakParameter = findParameter (plugin, "Break");
+	checkEqual (breakParameter.getNumSteps (), 2, "Break steps");
+	checkEqual (breakParameter.getCurrentValueAsText (), "OFF", "Break default");
+	checkEqual (breakParameter.getText (1.0f, 16), "ON", "Break at 1");
+	checkEqual (findParameter (plugin, "SliceSize").getNumSteps (), 3, "SliceSize steps");
+	checkEqual (findParameter (plugin, "SliceSize").getText (1.0f, 16), "1/4 BEAT", "SliceSize at 1");
 
-    checkEqual (plugin.getNumPrograms(), 1, "programs");
-    checkEqual (plugin.getProgramName (0), "Chopwright", "program 0");
+	checkEqual (plugin.getNumPrograms (), 1, "programs");
+	checkEqual (plugin.getProgramName (0), "Chopwright", "program 0");
 
-    std::cout << "parameters: " << names.joinIntoString (", ") << "; bypass: " << bypass->getName (128) << '\n';
+	std::cout << "parameters: " << names.joinIntoString (", ") << "; bypass: " << bypass->getName (128)
+	          << '\n';
 }
 
 //==============================================================================
 // Stereo white noise from a fixed generator: every run gets the same input, and no two bars
 // are alike, so any replayed slice shows in the output.
-juce::AudioBuffer<float> makeInput()
+juce::AudioBuffer<float> makeInput ()
 {
-    juce::AudioBuffer<float> input (kChannels, kBars * kSamplesPerBar);
-    uint32_t state = 0x2545f491u;
-    for (int i = 0; i < input.getNumSamples(); ++i)
-        for (int channel = 0; channel < kChannels; ++channel)
-        {
-            state = state * 1664525u + 1013904223u;
-            input.setSample (channel, i, 2.0f * kInputPeak * ((float) (state >> 8) / 16777216.0f - 0.5f));
-        }
-    return input;
+	juce::AudioBuffer<float> input (kChannels, kBars * kSamplesPerBar);
+	uint32_t state = 0x2545f491u;
+	for (int i = 0; i < input.getNumSamples (); ++i)
+		for (int channel = 0; channel < kChannels; ++channel)
+		{
+			state = state * 1664525u + 1013904223u;
+			input.setSample (channel, i, 2.0f * kInputPeak * ((float)(state >> 8) / 16777216.0f - 0.5f));
+		}
+	return input;
 }
 
 struct BreakChange
 {
-    int sample;
-    bool on;
+	int sample;
+	bool on;
 };
 
 // Plays the samples from begin to end of buffer, in place, through the prepared plug-in in blocks
@@ -200,68 +203,69 @@ struct BreakChange
 void playRange (juce::AudioPluginInstance& plugin, Transport& transport, juce::AudioBuffer<float>& buffer,
                 int begin, int end, const std::vector<BreakChange>& changes = {})
 {
-    auto& breakParameter = findParameter (plugin, "Break");
-    juce::MidiBuffer midi;
+	auto& breakParameter = findParameter (plugin, "Break");
+	juce::MidiBuffer midi;
 
-    for (int start = begin; start < end;)
-    {
-        int length = std::min (kBlockSize, end - start);
-        for (const auto& change : changes)
-        {
-            if (change.sample == start)
-                breakParameter.setValue (change.on ? 1.0f : 0.0f);
-            else if (change.sample > start && change.sample < start + length)
-                length = change.sample - start;
-        }
+	for (int start = begin; start < end;)
+	{
+		int length = std::min (kBlockSize, end - start);
+		for (const auto& change : changes)
+		{
+			if (change.sample == start)
+				breakParameter.setValue (change.on ? 1.0f : 0.0f);
+			else if (change.sample > start && change.sample < start + length)
+				length = change.sample - start;
+		}
 
-        transport.moveTo (start);
-        juce::AudioBuffer<float> block (buffer.getArrayOfWritePointers(), kChannels, start, length);
-        plugin.processBlock (block, midi);
-        start += length;
-    }
+		transport.moveTo (start);
+		juce::AudioBuffer<float> block (buffer.getArrayOfWritePointers (), kChannels, start, length);
+		plugin.processBlock (block, midi);
+		start += length;
+	}
 }
 
 juce::AudioBuffer<float> play (juce::AudioPluginInstance& plugin, const juce::AudioBuffer<float>& input,
                                const std::vector<BreakChange>& changes)
 {
-    Transport transport;
-    plugin.setPlayHead (&transport);
-    plugin.prepareToPlay (kSampleRate, kBlockSize);
-    juce::AudioBuffer<float> output (input);
-    playRange (plugin, transport, output, 0, output.getNumSamples(), changes);
-    plugin.releaseResources();
-    plugin.setPlayHead (nullptr);
-    return output;
+	Transport transport;
+	plugin.setPlayHead (&transport);
+	plugin.prepareToPlay (kSampleRate, kBlockSize);
+	juce::AudioBuffer<float> output (input);
+	playRange (plugin, transport, output, 0, output.getNumSamples (), changes);
+	plugin.releaseResources ();
+	plugin.setPlayHead (nullptr);
+	return output;
 }
 
 // Index of the first sample in [begin, end) whose bits differ, or -1.
 int firstDifference (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b, int channel,
                      int begin, int end)
 {
-    for (int i = begin; i < end; ++i)
-        if (std::memcmp (a.getReadPointer (channel, i), b.getReadPointer (channel, i), sizeof (float)) != 0)
-            return i;
-    return -1;
+	for (int i = begin; i < end; ++i)
+		if (std::memcmp (a.getReadPointer (channel, i), b.getReadPointer (channel, i), sizeof (float)) != 0)
+			return i;
+	return -1;
 }
 
-void checkIdentical (const juce::AudioBuffer<float>& output, const juce::AudioBuffer<float>& input,
-                     int begin, int end, const juce::String& what)
+void checkIdentical (const juce::AudioBuffer<float>& output, const juce::AudioBuffer<float>& input, int begin,
+                     int end, const juce::String& what)
 {
-    for (int channel = 0; channel < kChannels; ++channel)
-    {
-        const int i = firstDifference (output, input, channel, begin, end);
-        check (i < 0, what + ": output differs from the input at channel " + juce::String (channel)
-                          + ", sample " + juce::String (i) + " (" + juce::String (output.getSample (channel, std::max (i, 0)), 9)
-                          + " instead of " + juce::String (input.getSample (channel, std::max (i, 0)), 9) + ")");
-    }
+	for (int channel = 0; channel < kChannels; ++channel)
+	{
+		const int i = firstDifference (output, input, channel, begin, end);
+		check (i < 0, what + ": output differs from the input at channel " + juce::String (channel) +
+		                  ", sample " + juce::String (i) + " (" +
+		                  juce::String (output.getSample (channel, std::max (i, 0)), 9) + " instead of " +
+		                  juce::String (input.getSample (channel, std::max (i, 0)), 9) + ")");
+	}
 }
 
 double rms (const juce::AudioBuffer<float>& buffer, int channel, int begin, int end)
 {
-    double sum = 0.0;
-    for (int i = begin; i < end; ++i)
-        sum += (double) buffer.getSample (channel, i) * buffer.getSample (channel, i);
-    return std::sqrt (sum / (end - begin));
+	double sum = 0.0;
+	for (int i = begin; i < end; ++i)
+		sum += (double)buffer.getSample (channel, i) * buffer.getSample (channel, i);
+	return std::sqrt (sum / (end - begin));
 }
 
 // A bar played with Break on is made of slices of the previous bar, which the noise never
@@ -269,74 +273,78 @@ double rms (const juce::AudioBuffer<float>& buffer, int channel, int begin, int 
 // slices keep the input's level (full gate), and no crossfade comes near doubling it.
 void checkBrokenBar (const juce::AudioBuffer<float>& output, const juce::AudioBuffer<float>& input, int bar)
 {
-    const int begin = barStart (bar);
-    const int end = barStart (bar + 1);
-    const juce::String where = "bar " + juce::String (bar) + " with Break on";
+	const int begin = barStart (bar);
+	const int end = barStart (bar + 1);
+	const juce::String where = "bar " + juce::String (bar) + " with Break on";
 
-    for (int channel = 0; channel < kChannels; ++channel)
-    {
-        int differing = 0;
-        for (int i = begin; i < end; ++i)
-        {
-            const float sample = output.getSample (channel, i);
-            check (std::isfinite (sample), where + ": sample " + juce::String (i) + " is not finite");
-            check (std::abs (sample) <= 2.0f * kInputPeak,
-                   where + ": sample " + juce::String (i) + " is " + juce::String (sample) + ", over twice the input's peak");
-            if (sample != input.getSample (channel, i))
-                ++differing;
-        }
-        check (differing >= kSamplesPerBar / 4, where + ": only " + juce::String (differing)
-                                                   + " samples differ from the input on channel " + juce::String (channel));
+	for (int channel = 0; channel < kChannels; ++channel)
+	{
+		int differing = 0;
+		for (int i = begin; i < end; ++i)
+		{
+			const float sample = output.getSample (channel, i);
+			check (std::isfinite (sample), where + ": sample " + juce::String (i) + " is not finite");
+			check (std::abs (sample) <= 2.0f * kInputPeak, where + ": sample " + juce::String (i) + " is " +
+			                                                   juce::String (sample) +
+			                                                   ", over twice the input's peak");
+			if (sample != input.getSample (channel, i))
+				++differing;
+		}
+		check (differing >= kSamplesPerBar / 4, where + ": only " + juce::String (differing) +
+		                                            " samples differ from the input on channel " +
+		                                            juce::String (channel));
 
-        const double ratio = rms (output, channel, begin, end) / rms (input, channel, begin, end);
-        check (ratio > 0.5 && ratio < 1.5, where + ": level is " + juce::String (ratio, 3) + " times the input's");
-    }
+		const double ratio = rms (output, channel, begin, end) / rms (input, channel, begin, end);
+		check (ratio > 0.5 && ratio < 1.5,
+		       where + ": level is " + juce::String (ratio, 3) + " times the input's");
+	}
 }
 
 //==============================================================================
 void runPassThrough (juce::VST3PluginFormat& format, const juce::PluginDescription& description,
                      const juce::AudioBuffer<float>& input)
 {
-    auto plugin = createPlugin (format, description);
-    const auto output = play (*plugin, input, {});
-    checkIdentical (output, input, 0, input.getNumSamples(), "Break off");
-    std::cout << "Break off: " << kBars << " bars identical to the input\n";
+	auto plugin = createPlugin (format, description);
+	const auto output = play (*plugin, input, {});
+	checkIdentical (output, input, 0, input.getNumSamples (), "Break off");
+	std::cout << "Break off: " << kBars << " bars identical to the input\n";
 }
 
 void runBreak (juce::VST3PluginFormat& format, const juce::PluginDescription& description,
                const juce::AudioBuffer<float>& input)
 {
-    auto plugin = createPlugin (format, description);
-    const auto output = play (*plugin, input, { { barStart (2), true }, { barStart (5), false } });
+	auto plugin = createPlugin (format, description);
+	const auto output = play (*plugin, input, {{barStart (2), true}, {barStart (5), false}});
 
-    checkIdentical (output, input, 0, barStart (2), "bar 1 before Break");
-    // The change arrives with the block starting bar 2; its fade in leaves the input at once
-    // (a change arriving a block late would show up 512 samples later).
-    for (int channel = 0; channel < kChannels; ++channel)
-    {
-        const int first = firstDifference (output, input, channel, barStart (2), barStart (3));
-        check (first >= 0 && first < barStart (2) + 48,
-               "Break does not take effect within 1 ms of bar 2 on channel " + juce::String (channel)
-                   + " (first change at sample " + juce::String (first) + ")");
-    }
-    for (int bar = 2; bar < 5; ++bar)
-        checkBrokenBar (output, input, bar);
-    // Switching off fades back to the input within a few milliseconds; a beat is ample.
-    checkIdentical (output, input, barStart (5) + kSamplesPerBeat, input.getNumSamples(), "Break off again");
-    std::cout << "Break on in bars 2 to 4: bar 1 identical, bars 2-4 replaced, input again from bar 5 beat 2\n";
+	checkIdentical (output, input, 0, barStart (2), "bar 1 before Break");
+	// The change arrives with the block starting bar 2; its fade in leaves the input at once
+	// (a change arriving a block late would show up 512 samples later).
+	for (int channel = 0; channel < kChannels; ++channel)
+	{
+		const int first = firstDifference (output, input, channel, barStart (2), barStart (3));
+		check (first >= 0 && first < barStart (2) + 48,
+		       "Break does not take effect within 1 ms of bar 2 on channel " + juce::String (channel) +
+		           " (first change at sample " + juce::String (first) + ")");
+	}
+	for (int bar = 2; bar < 5; ++bar)
+		checkBrokenBar (output, input, bar);
+	// Switching off fades back to the input within a few milliseconds; a beat is ample.
+	checkIdentical (output, input, barStart (5) + kSamplesPerBeat, input.getNumSamples (), "Break off again");
+	std::cout
+	    << "Break on in bars 2 to 4: bar 1 identical, bars 2-4 replaced, input again from bar 5 beat 2\n";
 }
 
 // Runs JUCE's message loop, which serves the plug-in's window and timers, until done or 5 s.
-bool dispatchUntil (const std::function<bool()>& done)
+bool dispatchUntil (const std::function<bool ()>& done)
 {
-    const auto end = juce::Time::getMillisecondCounter() + 5000;
-    while (! done())
-    {
-        if (juce::Time::getMillisecondCounter() > end)
-            return false;
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
-    }
-    return true;
+	const auto end = juce::Time::getMillisecondCounter () + 5000;
+	while (!done ())
+	{
+		if (juce::Time::getMillisecondCounter () > end)
+			return false;
+		juce::MessageManager::getInstance ()->runDispatchLoopUntil (10);
+	}
+	return true;
 }
 
 // The editor in a window of JUCE's, opened and closed three times between blocks, as hosts do. In
@@ -344,97 +352,99 @@ bool dispatchUntil (const std::function<bool()>& done)
 void runEditor (juce::VST3PluginFormat& format, const juce::PluginDescription& description,
                 const juce::AudioBuffer<float>& input)
 {
-    auto plugin = createPlugin (format, description);
-    check (plugin->hasEditor(), "JUCE finds no editor");
-    Transport transport;
-    plugin->setPlayHead (&transport);
-    plugin->prepareToPlay (kSampleRate, kBlockSize);
-    juce::AudioBuffer<float> output (input);
-    auto& breakParameter = findParameter (*plugin, "Break");
-    playRange (*plugin, transport, output, 0, barStart (2));
+	auto plugin = createPlugin (format, description);
+	check (plugin->hasEditor (), "JUCE finds no editor");
+	Transport transport;
+	plugin->setPlayHead (&transport);
+	plugin->prepareToPlay (kSampleRate, kBlockSize);
+	juce::AudioBuffer<float> output (input);
+	auto& breakParameter = findParameter (*plugin, "Break");
+	playRange (*plugin, transport, output, 0, barStart (2));
 
-    for (int round = 0; round < 3; ++round)
-    {
-        const int start = barStart (2) + round * kBlockSize;
-        playRange (*plugin, transport, output, start, start + kBlockSize);
-        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
-        check (editor != nullptr, "JUCE could not create the editor");
-        editor->addToDesktop (0);
-        editor->setVisible (true);
-        checkEqual (editor->getWidth(), 570, "editor width");
-        checkEqual (editor->getHeight(), 666, "editor height");
+	for (int round = 0; round < 3; ++round)
+	{
+		const int start = barStart (2) + round * kBlockSize;
+		playRange (*plugin, transport, output, start, start + kBlockSize);
+		std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded ());
+		check (editor != nullptr, "JUCE could not create the editor");
+		editor->addToDesktop (0);
+		editor->setVisible (true);
+		checkEqual (editor->getWidth (), 570, "editor width");
+		checkEqual (editor->getHeight (), 666, "editor height");
 
-        const auto window = (unsigned long) (juce::pointer_sized_uint) editor->getPeer()->getNativeHandle();
-        int x = 0, y = 0;
-        check (dispatchUntil ([&] { return x11input::findEmbeddedWindow (window, 570, 666, x, y); }),
-               "the plug-in's window never showed in the editor");
-        if (round == 1)
-        {
-            check (x11input::click (x + 35, y + 631), "no XTest on the display");
-            check (dispatchUntil ([&] { return breakParameter.getValue() == 1.0f; }),
-                   "a click on Break did not reach the host");
-        }
-    }
-    checkEqual (breakParameter.getCurrentValueAsText(), "ON", "Break after the click");
+		const auto window = (unsigned long)(juce::pointer_sized_uint)editor->getPeer ()->getNativeHandle ();
+		int x = 0, y = 0;
+		check (dispatchUntil ([&] { return x11input::findEmbeddedWindow (window, 570, 666, x, y); }),
+		       "the plug-in's window never showed in the editor");
+		if (round == 1)
+		{
+			check (x11input::click (x + 35, y + 631), "no XTest on the display");
+			check (dispatchUntil ([&] { return breakParameter.getValue () == 1.0f; }),
+			       "a click on Break did not reach the host");
+		}
+	}
+	checkEqual (breakParameter.getCurrentValueAsText (), "ON", "Break after the click");
 
-    playRange (*plugin, transport, output, barStart (2) + 3 * kBlockSize, barStart (4));
-    plugin->releaseResources();
-    plugin->setPlayHead (nullptr);
-    checkIdentical (output, input, 0, barStart (2), "bar 1, before the click");
-    checkBrokenBar (output, input, 3);
-    std::cout << "editor: opened three times in a JUCE window; a click on Break broke bar 3\n";
+	playRange (*plugin, transport, output, barStart (2) + 3 * kBlockSize, barStart (4));
+	plugin->releaseResources ();
+	plugin->setPlayHead (nullptr);
+	checkIdentical (output, input, 0, barStart (2), "bar 1, before the click");
+	checkBrokenBar (output, input, 3);
+	std::cout << "editor: opened three times in a JUCE window; a click on Break broke bar 3\n";
 }
 
 void runAll (const juce::String& bundle)
 {
-    juce::VST3PluginFormat format;
-    const auto description = scanBundle (format, bundle);
+	juce::VST3PluginFormat format;
+	const auto description = scanBundle (format, bundle);
 
-    {
-        auto plugin = createPlugin (format, *description);
-        checkLayout (*plugin);
-        checkParameters (*plugin);
-    }
+	{
+		auto plugin = createPlugin (format, *description);
+		checkLayout (*plugin);
+		checkParameters (*plugin);
+	}
 
-    const auto input = makeInput();
-    runPassThrough (format, *description, input);
-    runBreak (format, *description, input);
+	const auto input = makeInput ();
+	runPassThrough (format, *description, input);
+	runBreak (format, *description, input);
 }
 
 } // namespace
 
 int main (int argc, char* argv[])
 {
-    const bool editor = argc == 3 && std::strcmp (argv[1], "--editor") == 0;
-    if (argc != 2 && ! editor)
-    {
-        std::cerr << "usage: " << argv[0] << " [--editor] PATH/Chopwright.vst3\n";
-        return 2;
-    }
+	const bool editor = argc == 3 && std::strcmp (argv[1], "--editor") == 0;
+	if (argc != 2 && !editor)
+	{
+		std::cerr << "usage: " << argv[0] << " [--editor] PATH/Chopwright.vst3\n";
+		return 2;
+	}
 
-    if (editor)
-        x11input::initialise();
-    juce::ScopedJuceInitialiser_GUI juce;
-    AssertionLog assertions;
+	if (editor)
+		x11input::initialise ();
+	juce::ScopedJuceInitialiser_GUI juce;
+	AssertionLog assertions;
 
-    try
-    {
-        const auto bundle = juce::File::getCurrentWorkingDirectory().getChildFile (argv[argc - 1]).getFullPathName();
-        if (editor)
-        {
-            juce::VST3PluginFormat format;
-            runEditor (format, *scanBundle (format, bundle), makeInput());
-        }
-        else
-            runAll (bundle);
-        check (assertions.failures.isEmpty(), "JUCE's hosting code asserted: " + assertions.failures.joinIntoString ("; "));
-    }
-    catch (const std::exception& e)
-    {
-        std::cerr << "FAIL: " << e.what() << '\n';
-        return 1;
-    }
+	try
+	{
+		const auto bundle =
+		    juce::File::getCurrentWorkingDirectory ().getChildFile (argv[argc - 1]).getFullPathName ();
+		if (editor)
+		{
+			juce::VST3PluginFormat format;
+			runEditor (format, *scanBundle (format, bundle), makeInput ());
+		}
+		else
+			runAll (bundle);
+		check (assertions.failures.isEmpty (),
+		       "JUCE's hosting code asserted: " + assertions.failures.joinIntoString ("; "));
+	}
+	catch (const std::exception& e)
+	{
+		std::cerr << "FAIL: " << e.what () << '\n';
+		return 1;
+	}
 
-    std::cout << "PASS\n";
-    return 0;
+	std::cout << "PASS\n";
+	return 0;
 }

@@ -22,8 +22,8 @@ bool isEmbedded (Display* d, Window w)
 	int format = 0;
 	unsigned long items = 0, left = 0;
 	unsigned char* data = nullptr;
-	if (!info ||
-	    XGetWindowProperty (d, w, info, 0, 2, False, AnyPropertyType, &type, &format, &items, &left, &data) != Success)
+	if (!info || XGetWindowProperty (d, w, info, 0, 2, False, AnyPropertyType, &type, &format, &items, &left,
+	                                 &data) != Success)
 		return false;
 	if (data)
 		XFree (data);
@@ -60,7 +60,8 @@ int logError (Display* d, XErrorEvent* event)
 		return 0; // JUCE's window-manager atoms, which no window manager has made here
 	char text[128];
 	XGetErrorText (d, event->error_code, text, sizeof (text));
-	std::fprintf (stderr, "X error (ignored): %s, request %d.%d\n", text, event->request_code, event->minor_code);
+	std::fprintf (stderr, "X error (ignored): %s, request %d.%d\n", text, event->request_code,
+	              event->minor_code);
 	return 0;
 }
 

@@ -21,7 +21,8 @@ CBitmap::CBitmap (const CResourceDescription& desc) : resourceDesc (desc)
 
 CBitmap::CBitmap (CCoord width, CCoord height, double scaleFactor)
 {
-	if (auto bitmap = IPlatformBitmap::create (CPoint (std::round (width * scaleFactor), std::round (height * scaleFactor))))
+	if (auto bitmap = IPlatformBitmap::create (
+	        CPoint (std::round (width * scaleFactor), std::round (height * scaleFactor))))
 	{
 		bitmap->setScaleFactor (scaleFactor);
 		setPlatformBitmap (bitmap);
@@ -42,7 +43,8 @@ void CBitmap::setPlatformBitmap (const PlatformBitmapPtr& bitmap)
 	if (!bitmap)
 		return;
 	bitmaps.push_back (bitmap);
-	size = CPoint (bitmap->getSize ().x / bitmap->getScaleFactor (), bitmap->getSize ().y / bitmap->getScaleFactor ());
+	size = CPoint (bitmap->getSize ().x / bitmap->getScaleFactor (),
+	               bitmap->getSize ().y / bitmap->getScaleFactor ());
 }
 
 bool CBitmap::addBitmap (const PlatformBitmapPtr& platformBitmap)

@@ -12,7 +12,12 @@ namespace VSTGUI {
 // Names a resource: a file in the resources folder (see X11::setResourcePath), or an absolute path.
 struct CResourceDescription
 {
-	enum Type : uint32_t { kIntegerType, kStringType, kUnknownType };
+	enum Type : uint32_t
+	{
+		kIntegerType,
+		kStringType,
+		kUnknownType
+	};
 
 	CResourceDescription () = default;
 	CResourceDescription (int32_t id) : type (kIntegerType) { u.id = id; }
@@ -36,7 +41,8 @@ public:
 	CBitmap (CCoord width, CCoord height, double scaleFactor = 1.);
 	explicit CBitmap (const PlatformBitmapPtr& platformBitmap);
 
-	virtual void draw (CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint (0, 0), float alpha = 1.f);
+	virtual void draw (CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint (0, 0),
+	                   float alpha = 1.f);
 
 	CCoord getWidth () const { return size.x; }
 	CCoord getHeight () const { return size.y; }

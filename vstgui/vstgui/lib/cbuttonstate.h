@@ -20,10 +20,18 @@ struct CButtonState
 	bool isDoubleClick () const { return (state & kDoubleClick) != 0; }
 
 	int32_t operator() () const { return state; }
-	CButtonState& operator= (int32_t s) { state = s; return *this; }
+	CButtonState& operator= (int32_t s)
+	{
+		state = s;
+		return *this;
+	}
 	int32_t operator& (int32_t mask) const { return state & mask; }
 	int32_t operator| (int32_t bits) const { return state | bits; }
-	CButtonState& operator|= (int32_t bits) { state |= bits; return *this; }
+	CButtonState& operator|= (int32_t bits)
+	{
+		state |= bits;
+		return *this;
+	}
 	bool operator== (int32_t s) const { return state == s; }
 	bool operator!= (int32_t s) const { return state != s; }
 	bool operator== (const CButtonState& o) const { return state == o.state; }

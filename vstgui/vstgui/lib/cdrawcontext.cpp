@@ -15,7 +15,7 @@ const CFontRef kSystemFont = &systemFont;
 const CFontRef kNormalFont = &normalFont;
 
 CDrawContext::CDrawContext (cairo_t* cr, const CRect& surfaceRect, double scaleFactor)
-: cr (cairo_reference (cr)), surfaceRect (surfaceRect), scaleFactor (scaleFactor)
+    : cr (cairo_reference (cr)), surfaceRect (surfaceRect), scaleFactor (scaleFactor)
 {
 	state.font = kSystemFont;
 	state.clip = surfaceRect;
@@ -45,9 +45,11 @@ void CDrawContext::applyState ()
 
 void CDrawContext::setSourceColor (const CColor& c)
 {
-	cairo_set_source_rgba (cr, c.normRed (), c.normGreen (), c.normBlue (), c.normAlpha () * state.globalAlpha);
-	cairo_set_antialias (cr, state.drawMode.modeIgnoringIntegralMode () == kAntiAliasing ? CAIRO_ANTIALIAS_DEFAULT
-	                                                                                      : CAIRO_ANTIALIAS_NONE);
+	cairo_set_source_rgba (cr, c.normRed (), c.normGreen (), c.normBlue (),
+	                       c.normAlpha () * state.globalAlpha);
+	cairo_set_antialias (cr, state.drawMode.modeIgnoringIntegralMode () == kAntiAliasing
+	                             ? CAIRO_ANTIALIAS_DEFAULT
+	                             : CAIRO_ANTIALIAS_NONE);
 }
 
 void CDrawContext::pushTransform (const CGraphicsTransform& t)
@@ -153,9 +155,10 @@ void CDrawContext::clearRect (const CRect& rect)
 void CDrawContext::selectFont ()
 {
 	auto font = state.font ? state.font.get () : kSystemFont;
-	cairo_select_font_face (cr, font->getName ().data (),
-	                        (font->getStyle () & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-	                        (font->getStyle () & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+	cairo_select_font_face (
+	    cr, font->getName ().data (),
+	    (font->getStyle () & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+	    (font->getStyle () & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
 	cairo_set_font_size (cr, font->getSize ());
 }
 
@@ -265,15 +268,17 @@ void CDrawContext::drawGraphicsPath (CGraphicsPath* path, PathDrawMode mode, CGr
 	else
 	{
 		setSourceColor (state.fillColor);
-		cairo_set_fill_rule (cr, mode == kPathFilledEvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+		cairo_set_fill_rule (cr,
+		                     mode == kPathFilledEvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
 		cairo_fill (cr);
 	}
 	if (t)
 		popTransform ();
 }
 
-void CDrawContext::fillLinearGradient (CGraphicsPath* path, const CGradient& gradient, const CPoint& startPoint,
-                                       const CPoint& endPoint, bool evenOdd, CGraphicsTransform* t)
+void CDrawContext::fillLinearGradient (CGraphicsPath* path, const CGradient& gradient,
+                                       const CPoint& startPoint, const CPoint& endPoint, bool evenOdd,
+                                       CGraphicsTransform* t)
 {
 	if (!path)
 		return;

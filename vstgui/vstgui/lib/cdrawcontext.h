@@ -50,13 +50,16 @@ public:
 	void drawString (const UTF8String& string, const CPoint& point, bool antialias = true);
 	CCoord getStringWidth (const UTF8String& string);
 	// Draws the part of the bitmap from `offset` on, at its size in points, clipped to `dest`.
-	void drawBitmap (CBitmap* bitmap, const CRect& dest, const CPoint& offset = CPoint (0, 0), float alpha = 1.f);
+	void drawBitmap (CBitmap* bitmap, const CRect& dest, const CPoint& offset = CPoint (0, 0),
+	                 float alpha = 1.f);
 	void clearRect (const CRect& rect);
 
 	CGraphicsPath* createGraphicsPath ();
-	void drawGraphicsPath (CGraphicsPath* path, PathDrawMode mode = kPathFilled, CGraphicsTransform* transformation = nullptr);
+	void drawGraphicsPath (CGraphicsPath* path, PathDrawMode mode = kPathFilled,
+	                       CGraphicsTransform* transformation = nullptr);
 	void fillLinearGradient (CGraphicsPath* path, const CGradient& gradient, const CPoint& startPoint,
-	                         const CPoint& endPoint, bool evenOdd = false, CGraphicsTransform* transformation = nullptr);
+	                         const CPoint& endPoint, bool evenOdd = false,
+	                         CGraphicsTransform* transformation = nullptr);
 
 	void setLineWidth (CCoord width) { state.lineWidth = width; }
 	CCoord getLineWidth () const { return state.lineWidth; }

@@ -16,9 +16,8 @@ class CFontDesc : public CBaseObject
 {
 public:
 	CFontDesc (UTF8StringPtr name = nullptr, CCoord size = 0, int32_t style = 0)
-	: name (name), size (size), style (style)
-	{
-	}
+	    : name (name), size (size), style (style)
+	{}
 
 	const UTF8String& getName () const { return name; }
 	CCoord getSize () const { return size; }

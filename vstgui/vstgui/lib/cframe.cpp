@@ -30,7 +30,8 @@ bool CFrame::open (void* parent, const PlatformType& platformType, IPlatformFram
 	auto runLoop = X11::RunLoop::get ();
 	if (auto x11Config = dynamic_cast<X11::FrameConfig*> (config); x11Config && x11Config->runLoop)
 		runLoop = x11Config->runLoop;
-	auto window = std::make_unique<X11::Frame> (this, reinterpret_cast<unsigned long> (parent), runLoop, scaleFactor);
+	auto window =
+	    std::make_unique<X11::Frame> (this, reinterpret_cast<unsigned long> (parent), runLoop, scaleFactor);
 	if (!window->isValid ())
 		return false;
 	platformFrame = std::move (window);
@@ -108,13 +109,15 @@ CGraphicsTransform CFrame::getChildTransform () const
 
 void CFrame::registerMouseObserver (IMouseObserver* observer)
 {
-	if (observer && std::find (mouseObservers.begin (), mouseObservers.end (), observer) == mouseObservers.end ())
+	if (observer &&
+	    std::find (mouseObservers.begin (), mouseObservers.end (), observer) == mouseObservers.end ())
 		mouseObservers.push_back (observer);
 }
 
 void CFrame::unregisterMouseObserver (IMouseObserver* observer)
 {
-	mouseObservers.erase (std::remove (mouseObservers.begin (), mouseObservers.end (), observer), mouseObservers.end ());
+	mouseObservers.erase (std::remove (mouseObservers.begin (), mouseObservers.end (), observer),
+	                      mouseObservers.end ());
 }
 
 // `rect` is in the children's (unzoomed) coordinates.

@@ -13,7 +13,8 @@ public:
 	using ColorStopMap = std::multimap<double, CColor>;
 
 	static CGradient* create (const ColorStopMap& stops) { return new CGradient (stops); }
-	static CGradient* create (double color1Start, double color2Start, const CColor& color1, const CColor& color2)
+	static CGradient* create (double color1Start, double color2Start, const CColor& color1,
+	                          const CColor& color2)
 	{
 		auto g = new CGradient ({});
 		g->addColorStop (color1Start, color1);

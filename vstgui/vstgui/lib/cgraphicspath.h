@@ -13,16 +13,24 @@ class CGraphicsPath : public CBaseObject
 public:
 	struct Element
 	{
-		enum Type { kRect, kRoundRect } type;
+		enum Type
+		{
+			kRect,
+			kRoundRect
+		} type;
 		CRect rect;
 		CCoord radius;
 	};
 
 	void addRect (const CRect& rect) { elements.push_back ({Element::kRect, rect, 0.}); }
 	// Corners are quarter circles of `radius` (limited to half the shorter side).
-	void addRoundRect (const CRect& rect, CCoord radius) { elements.push_back ({Element::kRoundRect, rect, radius}); }
+	void addRoundRect (const CRect& rect, CCoord radius)
+	{
+		elements.push_back ({Element::kRoundRect, rect, radius});
+	}
 
-	CGradient* createGradient (double color1Start, double color2Start, const CColor& color1, const CColor& color2)
+	CGradient* createGradient (double color1Start, double color2Start, const CColor& color1,
+	                           const CColor& color2)
 	{
 		return CGradient::create (color1Start, color2Start, color1, color2);
 	}

@@ -12,15 +12,20 @@ public:
 
 	CGraphicsTransform () = default;
 	CGraphicsTransform (double m11, double m12, double m21, double m22, double dx, double dy)
-	: m11 (m11), m12 (m12), m21 (m21), m22 (m22), dx (dx), dy (dy)
-	{
-	}
+	    : m11 (m11), m12 (m12), m21 (m21), m22 (m22), dx (dx), dy (dy)
+	{}
 
 	bool isInvariant () const { return *this == CGraphicsTransform (); }
 	// translate and scale act after the transform so far.
-	CGraphicsTransform& translate (double x, double y) { return *this = CGraphicsTransform (1, 0, 0, 1, x, y) * *this; }
+	CGraphicsTransform& translate (double x, double y)
+	{
+		return *this = CGraphicsTransform (1, 0, 0, 1, x, y) * *this;
+	}
 	CGraphicsTransform& translate (const CPoint& p) { return translate (p.x, p.y); }
-	CGraphicsTransform& scale (double x, double y) { return *this = CGraphicsTransform (x, 0, 0, y, 0, 0) * *this; }
+	CGraphicsTransform& scale (double x, double y)
+	{
+		return *this = CGraphicsTransform (x, 0, 0, y, 0, 0) * *this;
+	}
 
 	CPoint& transform (CPoint& p) const
 	{
@@ -50,9 +55,8 @@ public:
 	// (a * b) applies b first, then a.
 	CGraphicsTransform operator* (const CGraphicsTransform& b) const
 	{
-		return {m11 * b.m11 + m12 * b.m21, m11 * b.m12 + m12 * b.m22,
-		        m21 * b.m11 + m22 * b.m21, m21 * b.m12 + m22 * b.m22,
-		        m11 * b.dx + m12 * b.dy + dx, m21 * b.dx + m22 * b.dy + dy};
+		return {m11 * b.m11 + m12 * b.m21, m11 * b.m12 + m12 * b.m22,    m21 * b.m11 + m22 * b.m21,
+		        m21 * b.m12 + m22 * b.m22, m11 * b.dx + m12 * b.dy + dx, m21 * b.dx + m22 * b.dy + dy};
 	}
 	bool operator== (const CGraphicsTransform& o) const
 	{

@@ -8,9 +8,8 @@
 namespace VSTGUI {
 
 COffscreenContext::COffscreenContext (CBitmap* bitmap, cairo_t* cr, const CPoint& size, double scaleFactor)
-: CDrawContext (cr, CRect (CPoint (), size), scaleFactor), bitmap (bitmap)
-{
-}
+    : CDrawContext (cr, CRect (CPoint (), size), scaleFactor), bitmap (bitmap)
+{}
 
 SharedPointer<COffscreenContext> COffscreenContext::create (const CPoint& size, double scaleFactor)
 {

@@ -9,10 +9,9 @@ CView::CView (const CRect& size) : size (size) {}
 
 // A copy is not attached anywhere.
 CView::CView (const CView& o)
-: CBaseObject (o), size (o.size), background (o.background), dirty (o.dirty), mouseEnabled (o.mouseEnabled),
-  transparency (o.transparency), visible (o.visible)
-{
-}
+    : CBaseObject (o), size (o.size), background (o.background), dirty (o.dirty),
+      mouseEnabled (o.mouseEnabled), transparency (o.transparency), visible (o.visible)
+{}
 
 CView::~CView () noexcept = default;
 

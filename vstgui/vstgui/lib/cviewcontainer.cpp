@@ -153,7 +153,8 @@ bool CViewContainer::isDirty () const
 {
 	if (CView::isDirty ())
 		return true;
-	return std::any_of (children.begin (), children.end (), [] (auto v) { return v->isVisible () && v->isDirty (); });
+	return std::any_of (children.begin (), children.end (),
+	                    [] (auto v) { return v->isVisible () && v->isDirty (); });
 }
 
 CMouseEventResult CViewContainer::onMouseDown (CPoint& where, const CButtonState& buttons)

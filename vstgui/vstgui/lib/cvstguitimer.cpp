@@ -6,14 +6,14 @@ namespace VSTGUI {
 IdStringPtr CVSTGUITimer::kMsgTimer = "timer fired";
 
 CVSTGUITimer::CVSTGUITimer (CBaseObject* timerObject, uint32_t fireTime, bool doStart)
-: fireTime (fireTime), timerObject (timerObject)
+    : fireTime (fireTime), timerObject (timerObject)
 {
 	if (doStart)
 		start ();
 }
 
 CVSTGUITimer::CVSTGUITimer (const CallbackFunc& callback, uint32_t fireTime, bool doStart)
-: fireTime (fireTime), callbackFunc (callback)
+    : fireTime (fireTime), callbackFunc (callback)
 {
 	if (doStart)
 		start ();

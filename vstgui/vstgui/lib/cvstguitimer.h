@@ -7,7 +7,9 @@
 
 namespace VSTGUI {
 
-namespace X11 { class Timer; }
+namespace X11 {
+class Timer;
+}
 
 // Calls its target's notify (this, kMsgTimer), or a function, every fireTime milliseconds while
 // running, on the library's run loop (X11::RunLoop) of the moment it starts; started while there

@@ -15,12 +15,16 @@ public:
 	// kMouseEventHandled swallows the event: the views do not see it.
 	virtual CMouseEventResult onMouseMoved (CFrame* frame, const CPoint& where, const CButtonState& buttons)
 	{
-		(void)frame; (void)where; (void)buttons;
+		(void)frame;
+		(void)where;
+		(void)buttons;
 		return kMouseEventNotHandled;
 	}
 	virtual CMouseEventResult onMouseDown (CFrame* frame, const CPoint& where, const CButtonState& buttons)
 	{
-		(void)frame; (void)where; (void)buttons;
+		(void)frame;
+		(void)where;
+		(void)buttons;
 		return kMouseEventNotHandled;
 	}
 };

@@ -76,7 +76,7 @@ public:
 	virtual CBaseObject* newCopy () const { return nullptr; }
 };
 
-#define CLASS_METHODS(name, parent) \
+#define CLASS_METHODS(name, parent)                                                                          \
 	CBaseObject* newCopy () const override { return new name (*this); }
 
 // Holds one counted reference to an object.
@@ -93,8 +93,7 @@ public:
 	SharedPointer (const SharedPointer& o) noexcept : SharedPointer (o.ptr) {}
 	template <typename U>
 	SharedPointer (const SharedPointer<U>& o) noexcept : SharedPointer (o.get ())
-	{
-	}
+	{}
 	SharedPointer (SharedPointer&& o) noexcept : ptr (std::exchange (o.ptr, nullptr)) {}
 	~SharedPointer () noexcept
 	{
@@ -125,7 +124,7 @@ public:
 		return *this;
 	}
 	T* get () const noexcept { return ptr; }
-	T* operator-> () const noexcept { return ptr; }
+	T* operator->() const noexcept { return ptr; }
 	operator T* () const noexcept { return ptr; }
 
 private:
@@ -134,11 +133,20 @@ private:
 
 // Adopts the caller's reference.
 template <typename T>
-SharedPointer<T> owned (T* p) noexcept { return SharedPointer<T> (p, false); }
+SharedPointer<T> owned (T* p) noexcept
+{
+	return SharedPointer<T> (p, false);
+}
 // Takes a reference of its own.
 template <typename T>
-SharedPointer<T> shared (T* p) noexcept { return SharedPointer<T> (p, true); }
+SharedPointer<T> shared (T* p) noexcept
+{
+	return SharedPointer<T> (p, true);
+}
 template <typename T, typename... Args>
-SharedPointer<T> makeOwned (Args&&... args) { return owned (new T (std::forward<Args> (args)...)); }
+SharedPointer<T> makeOwned (Args&&... args)
+{
+	return owned (new T (std::forward<Args> (args)...));
+}
 
 } // namespace VSTGUI

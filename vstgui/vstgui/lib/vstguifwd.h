@@ -30,7 +30,9 @@ class CVSTGUITimer;
 class IControlListener;
 class IMouseObserver;
 class VSTGUIEditorInterface;
-namespace Cairo { class Bitmap; }
+namespace Cairo {
+class Bitmap;
+}
 // Cairo only: the platform bitmap is a cairo image surface (platform/linux/cairobitmap.h).
 using IPlatformBitmap = Cairo::Bitmap;
 using PlatformBitmapPtr = SharedPointer<IPlatformBitmap>;

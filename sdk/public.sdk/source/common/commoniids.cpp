@@ -4,7 +4,7 @@
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 
-#define CHOPWRIGHT_WEAK_CLASS_IID(ClassName) \
+#define CHOPWRIGHT_WEAK_CLASS_IID(ClassName)                                                                 \
 	__attribute__ ((weak)) const ::Steinberg::FUID ClassName::iid (ClassName##_iid);
 
 namespace Steinberg {

@@ -12,9 +12,6 @@ SMTG_EXPORT_SYMBOL bool ModuleEntry (void* sharedLibraryHandle)
 	return Steinberg::ModuleLifetime::enter (sharedLibraryHandle);
 }
 
-SMTG_EXPORT_SYMBOL bool ModuleExit ()
-{
-	return Steinberg::ModuleLifetime::exit ();
-}
+SMTG_EXPORT_SYMBOL bool ModuleExit () { return Steinberg::ModuleLifetime::exit (); }
 
 } // extern "C"

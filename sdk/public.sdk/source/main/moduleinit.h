@@ -19,14 +19,12 @@ static constexpr ModuleInitPriority DefaultModuleInitPriority = 100;
 // Registers at static-initialisation time; keep instances at namespace scope.
 struct ModuleInitializer
 {
-	ModuleInitializer (ModuleInitFunction&& func,
-	                   ModuleInitPriority priority = DefaultModuleInitPriority);
+	ModuleInitializer (ModuleInitFunction&& func, ModuleInitPriority priority = DefaultModuleInitPriority);
 };
 
 struct ModuleTerminator
 {
-	ModuleTerminator (ModuleInitFunction&& func,
-	                  ModuleInitPriority priority = DefaultModuleInitPriority);
+	ModuleTerminator (ModuleInitFunction&& func, ModuleInitPriority priority = DefaultModuleInitPriority);
 };
 
 // The handle the host passed to the first ModuleEntry (a dlopen handle on Linux, may be null);

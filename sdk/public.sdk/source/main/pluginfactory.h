@@ -11,7 +11,7 @@ namespace Steinberg {
 class CPluginFactory : public IPluginFactory3
 {
 public:
-	using CreateFunction = FUnknown* (*) (void* context);
+	using CreateFunction = FUnknown* (*)(void* context);
 
 	CPluginFactory (const PFactoryInfo& info);
 	virtual ~CPluginFactory ();
@@ -74,51 +74,49 @@ extern IPluginFactory* gPluginFactory;
 // The first call creates the factory (the host owns that reference); later calls add one.
 // pluginterfaces/vst/ivstcomponent.h defines BEGIN_FACTORY_DEF as well, with the same effect
 // (Unicode flag); whichever is seen first is used.
-#define BEGIN_FACTORY(vendor, url, email, flags)                                             \
-	using namespace Steinberg;                                                               \
-	SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory ()                        \
-	{                                                                                        \
-		if (!gPluginFactory)                                                                 \
-		{                                                                                    \
-			static PFactoryInfo factoryInfo (vendor, url, email, flags);                      \
+#define BEGIN_FACTORY(vendor, url, email, flags)                                                             \
+	using namespace Steinberg;                                                                               \
+	SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory ()                                        \
+	{                                                                                                        \
+		if (!gPluginFactory)                                                                                 \
+		{                                                                                                    \
+			static PFactoryInfo factoryInfo (vendor, url, email, flags);                                     \
 			gPluginFactory = new CPluginFactory (factoryInfo);
 
 #ifndef BEGIN_FACTORY_DEF
-#define BEGIN_FACTORY_DEF(vendor, url, email) \
-	BEGIN_FACTORY (vendor, url, email, PFactoryInfo::kUnicode)
+#define BEGIN_FACTORY_DEF(vendor, url, email) BEGIN_FACTORY (vendor, url, email, PFactoryInfo::kUnicode)
 #endif
 
-#define DEF_CLASS(cid, cardinality, category, name, createMethod)                            \
-	{                                                                                        \
-		TUID classId = cid;                                                                  \
-		PClassInfo classInfo (classId, cardinality, category, name);                          \
-		static_cast<CPluginFactory*> (gPluginFactory)->registerClass (&classInfo, createMethod); \
+#define DEF_CLASS(cid, cardinality, category, name, createMethod)                                            \
+	{                                                                                                        \
+		TUID classId = cid;                                                                                  \
+		PClassInfo classInfo (classId, cardinality, category, name);                                         \
+		static_cast<CPluginFactory*> (gPluginFactory)->registerClass (&classInfo, createMethod);             \
 	}
 
-#define DEF_CLASS1(cid, cardinality, category, name, createMethod) \
+#define DEF_CLASS1(cid, cardinality, category, name, createMethod)                                           \
 	DEF_CLASS (INLINE_UID_FROM_FUID (cid), cardinality, category, name, createMethod)
 
-#define DEF_CLASS2(cid, cardinality, category, name, classFlags, subCategories, version,      \
-                   sdkVersion, createMethod)                                                 \
-	{                                                                                        \
-		TUID classId = cid;                                                                  \
-		PClassInfo2 classInfo (classId, cardinality, category, name, classFlags, subCategories, \
-		                       nullptr, version, sdkVersion);                                \
-		static_cast<CPluginFactory*> (gPluginFactory)->registerClass (&classInfo, createMethod); \
+#define DEF_CLASS2(cid, cardinality, category, name, classFlags, subCategories, version, sdkVersion,         \
+                   createMethod)                                                                             \
+	{                                                                                                        \
+		TUID classId = cid;                                                                                  \
+		PClassInfo2 classInfo (classId, cardinality, category, name, classFlags, subCategories, nullptr,     \
+		                       version, sdkVersion);                                                         \
+		static_cast<CPluginFactory*> (gPluginFactory)->registerClass (&classInfo, createMethod);             \
 	}
 
-#define DEF_CLASS_W(cid, cardinality, category, name, classFlags, subCategories, version,     \
-                    sdkVersion, createMethod)                                                \
-	{                                                                                        \
-		TUID classId = cid;                                                                  \
-		PClassInfoW classInfo (classId, cardinality, category, name, classFlags, subCategories, \
-		                       nullptr, version, sdkVersion);                                \
-		static_cast<CPluginFactory*> (gPluginFactory)->registerClass (&classInfo, createMethod); \
+#define DEF_CLASS_W(cid, cardinality, category, name, classFlags, subCategories, version, sdkVersion,        \
+                    createMethod)                                                                            \
+	{                                                                                                        \
+		TUID classId = cid;                                                                                  \
+		PClassInfoW classInfo (classId, cardinality, category, name, classFlags, subCategories, nullptr,     \
+		                       version, sdkVersion);                                                         \
+		static_cast<CPluginFactory*> (gPluginFactory)->registerClass (&classInfo, createMethod);             \
 	}
 
-#define END_FACTORY                                                                          \
-		}                                                                                    \
-		else                                                                                 \
-			gPluginFactory->addRef ();                                                       \
-		return gPluginFactory;                                                               \
+#define END_FACTORY                                                                                          \
+	}                                                                                                        \
+	else gPluginFactory->addRef ();                                                                          \
+	return gPluginFactory;                                                                                   \
 	}

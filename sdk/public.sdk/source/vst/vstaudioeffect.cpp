@@ -39,8 +39,7 @@ AudioEffect::AudioEffect ()
 	processSetup.sampleRate = 44100.0;
 }
 
-AudioBus* AudioEffect::addAudioInput (const TChar* name, SpeakerArrangement arr, BusType busType,
-                                      int32 flags)
+AudioBus* AudioEffect::addAudioInput (const TChar* name, SpeakerArrangement arr, BusType busType, int32 flags)
 {
 	return appendBus<AudioBus> (audioInputs, name, busType, flags, arr);
 }
@@ -81,8 +80,7 @@ tresult PLUGIN_API AudioEffect::setBusArrangements (SpeakerArrangement* inputs, 
 	return kResultTrue;
 }
 
-tresult PLUGIN_API AudioEffect::getBusArrangement (BusDirection dir, int32 index,
-                                                   SpeakerArrangement& arr)
+tresult PLUGIN_API AudioEffect::getBusArrangement (BusDirection dir, int32 index, SpeakerArrangement& arr)
 {
 	auto* bus = dir == kInput ? getAudioInput (index) : getAudioOutput (index);
 	if (!bus)

@@ -1,9 +1,9 @@
 // Base class for a VST 3 audio processor component: Component plus IAudioProcessor defaults.
 #pragma once
 
+#include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "public.sdk/source/vst/utility/processcontextrequirements.h"
 #include "public.sdk/source/vst/vstcomponent.h"
-#include "pluginterfaces/vst/ivstaudioprocessor.h"
 
 namespace Steinberg {
 namespace Vst {

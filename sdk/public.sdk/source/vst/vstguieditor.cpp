@@ -27,10 +27,9 @@ ModuleTerminator exitViewLibrary ([] {
 namespace Vst {
 
 VSTGUIEditor::VSTGUIEditor (void* controller, ViewRect* size)
-: EditorView (static_cast<EditController*> (controller), size),
-  timer (new CVSTGUITimer (static_cast<CBaseObject*> (this), 100))
-{
-}
+    : EditorView (static_cast<EditController*> (controller), size),
+      timer (new CVSTGUITimer (static_cast<CBaseObject*> (this), 100))
+{}
 
 VSTGUIEditor::~VSTGUIEditor ()
 {
@@ -96,7 +95,8 @@ tresult PLUGIN_API VSTGUIEditor::removed ()
 // The view's rectangle is in window pixels: the frame's points times the content scale.
 void VSTGUIEditor::resizeToFrame ()
 {
-	ViewRect r (rect.left, rect.top, rect.left + static_cast<int32> (std::lround (frame->getWidth () * contentScaleFactor)),
+	ViewRect r (rect.left, rect.top,
+	            rect.left + static_cast<int32> (std::lround (frame->getWidth () * contentScaleFactor)),
 	            rect.top + static_cast<int32> (std::lround (frame->getHeight () * contentScaleFactor)));
 	if (r.getWidth () == rect.getWidth () && r.getHeight () == rect.getHeight ())
 		return;
@@ -110,7 +110,8 @@ tresult PLUGIN_API VSTGUIEditor::onSize (ViewRect* newSize)
 	if (!newSize)
 		return kInvalidArgument;
 	if (frame)
-		frame->setSize (newSize->getWidth () / contentScaleFactor, newSize->getHeight () / contentScaleFactor);
+		frame->setSize (newSize->getWidth () / contentScaleFactor,
+		                newSize->getHeight () / contentScaleFactor);
 	return EditorView::onSize (newSize);
 }
 

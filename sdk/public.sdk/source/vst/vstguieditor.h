@@ -4,8 +4,8 @@
 // Contents/Resources, its run loop on the module's host run loops.
 #pragma once
 
-#include "public.sdk/source/vst/vsteditcontroller.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
+#include "public.sdk/source/vst/vsteditcontroller.h"
 #include "vstgui/vstgui.h"
 
 namespace Steinberg {
@@ -29,7 +29,8 @@ public:
 	~VSTGUIEditor () override;
 
 	// Creates `frame` and opens it in `parent`; returns whether it did.
-	virtual bool PLUGIN_API open (void* parent, const PlatformType& platformType = PlatformType::kDefaultNative) = 0;
+	virtual bool PLUGIN_API open (void* parent,
+	                              const PlatformType& platformType = PlatformType::kDefaultNative) = 0;
 	// Closes and releases `frame`.
 	virtual void PLUGIN_API close () = 0;
 

@@ -7,22 +7,18 @@
 namespace VSTGUI {
 
 CControl::CControl (const CRect& size, IControlListener* listener, int32_t tag, CBitmap* background)
-: CView (size), listener (listener), tag (tag)
+    : CView (size), listener (listener), tag (tag)
 {
 	setBackground (background);
 }
 
 // The copy starts without an open edit.
 CControl::CControl (const CControl& o)
-: CView (o), IFocusDrawing (o), listener (o.listener), tag (o.tag), value (o.value), vmin (o.vmin), vmax (o.vmax),
-  defaultValue (o.defaultValue), oldValue (o.oldValue)
-{
-}
+    : CView (o), IFocusDrawing (o), listener (o.listener), tag (o.tag), value (o.value), vmin (o.vmin),
+      vmax (o.vmax), defaultValue (o.defaultValue), oldValue (o.oldValue)
+{}
 
-void CControl::setValue (float val)
-{
-	value = std::min (std::max (val, vmin), vmax);
-}
+void CControl::setValue (float val) { value = std::min (std::max (val, vmin), vmax); }
 
 void CControl::setValueNormalized (float val)
 {

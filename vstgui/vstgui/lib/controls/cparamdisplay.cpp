@@ -7,15 +7,13 @@
 namespace VSTGUI {
 
 CParamDisplay::CParamDisplay (const CRect& size, CBitmap* background, int32_t style)
-: CControl (size, nullptr, -1, background), font (kNormalFont), style (style)
-{
-}
+    : CControl (size, nullptr, -1, background), font (kNormalFont), style (style)
+{}
 
 CParamDisplay::CParamDisplay (const CParamDisplay& o)
-: CControl (o), font (o.font), fontColor (o.fontColor), backColor (o.backColor), frameColor (o.frameColor),
-  horiTxtAlign (o.horiTxtAlign), style (o.style), antialias (o.antialias)
-{
-}
+    : CControl (o), font (o.font), fontColor (o.fontColor), backColor (o.backColor),
+      frameColor (o.frameColor), horiTxtAlign (o.horiTxtAlign), style (o.style), antialias (o.antialias)
+{}
 
 void CParamDisplay::draw (CDrawContext* context)
 {

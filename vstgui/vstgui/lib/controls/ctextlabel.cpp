@@ -3,9 +3,8 @@
 namespace VSTGUI {
 
 CTextLabel::CTextLabel (const CRect& size, UTF8StringPtr txt, CBitmap* background, const int32_t style)
-: CParamDisplay (size, background, style), text (txt)
-{
-}
+    : CParamDisplay (size, background, style), text (txt)
+{}
 
 void CTextLabel::setText (const UTF8String& txt)
 {

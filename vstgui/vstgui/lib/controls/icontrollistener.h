@@ -12,7 +12,8 @@ public:
 	virtual void valueChanged (CControl* control) = 0;
 	virtual int32_t controlModifierClicked (CControl* control, CButtonState button)
 	{
-		(void)control; (void)button;
+		(void)control;
+		(void)button;
 		return 0;
 	}
 	virtual void controlBeginEdit (CControl* control) { (void)control; }

@@ -45,7 +45,11 @@ public:
 	uint32 flags {0};
 
 private:
-	Self& need (uint32 bit) { flags |= bit; return *this; }
+	Self& need (uint32 bit)
+	{
+		flags |= bit;
+		return *this;
+	}
 	bool wants (uint32 bit) const { return (flags & bit) != 0; }
 };
 

@@ -6,10 +6,9 @@ namespace VSTGUI {
 namespace Cairo {
 
 Bitmap::Bitmap (cairo_surface_t* surface)
-: surface (surface),
-  size (cairo_image_surface_get_width (surface), cairo_image_surface_get_height (surface))
-{
-}
+    : surface (surface),
+      size (cairo_image_surface_get_width (surface), cairo_image_surface_get_height (surface))
+{}
 
 Bitmap::~Bitmap () noexcept { cairo_surface_destroy (surface); }
 
@@ -30,7 +29,8 @@ PNGBitmapBuffer Bitmap::createMemoryPNGRepresentation ()
 
 PlatformBitmapPtr Bitmap::create (const CPoint& size)
 {
-	auto s = cairo_image_surface_create (CAIRO_FORMAT_ARGB32, static_cast<int> (size.x), static_cast<int> (size.y));
+	auto s = cairo_image_surface_create (CAIRO_FORMAT_ARGB32, static_cast<int> (size.x),
+	                                     static_cast<int> (size.y));
 	if (cairo_surface_status (s) != CAIRO_STATUS_SUCCESS)
 	{
 		cairo_surface_destroy (s);

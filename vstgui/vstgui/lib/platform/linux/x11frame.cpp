@@ -15,18 +15,23 @@ namespace X11 {
 namespace {
 
 constexpr unsigned long kDoubleClickTime = 250; // ms
-constexpr uint32_t kRedrawInterval = 16;         // ms
+constexpr uint32_t kRedrawInterval = 16;        // ms
 
 // X button numbers 1, 2, 3, 8, 9; 4 to 7 are the wheel.
 int32_t buttonFromX (unsigned int button)
 {
 	switch (button)
 	{
-		case Button1: return kLButton;
-		case Button2: return kMButton;
-		case Button3: return kRButton;
-		case 8: return kButton4;
-		case 9: return kButton5;
+		case Button1:
+			return kLButton;
+		case Button2:
+			return kMButton;
+		case Button3:
+			return kRButton;
+		case 8:
+			return kButton4;
+		case 9:
+			return kButton5;
 	}
 	return 0;
 }
@@ -34,26 +39,33 @@ int32_t buttonFromX (unsigned int button)
 int32_t modifiersFromX (unsigned int state)
 {
 	int32_t result = 0;
-	if (state & ShiftMask) result |= kShift;
-	if (state & ControlMask) result |= kControl;
-	if (state & Mod1Mask) result |= kAlt;
-	if (state & Mod4Mask) result |= kApple;
+	if (state & ShiftMask)
+		result |= kShift;
+	if (state & ControlMask)
+		result |= kControl;
+	if (state & Mod1Mask)
+		result |= kAlt;
+	if (state & Mod4Mask)
+		result |= kApple;
 	return result;
 }
 
 int32_t buttonsFromXState (unsigned int state)
 {
 	int32_t result = 0;
-	if (state & Button1Mask) result |= kLButton;
-	if (state & Button2Mask) result |= kMButton;
-	if (state & Button3Mask) result |= kRButton;
+	if (state & Button1Mask)
+		result |= kLButton;
+	if (state & Button2Mask)
+		result |= kMButton;
+	if (state & Button3Mask)
+		result |= kRButton;
 	return result;
 }
 
 } // namespace
 
 Frame::Frame (CFrame* frame, unsigned long parent, const SharedPointer<IRunLoop>& runLoop, double scaleFactor)
-: frame (frame), runLoop (runLoop), scaleFactor (scaleFactor), size (frame->getViewSize ())
+    : frame (frame), runLoop (runLoop), scaleFactor (scaleFactor), size (frame->getViewSize ())
 {
 	if (!runLoop || !parent || !(display = XOpenDisplay (nullptr)))
 		return;
@@ -121,9 +133,12 @@ void Frame::setScaleFactor (double factor)
 
 void Frame::invalidRect (const CRect& rect)
 {
-	CRect r (rect.left * scaleFactor, rect.top * scaleFactor, rect.right * scaleFactor, rect.bottom * scaleFactor);
-	r.left = std::floor (r.left); r.top = std::floor (r.top);
-	r.right = std::ceil (r.right); r.bottom = std::ceil (r.bottom);
+	CRect r (rect.left * scaleFactor, rect.top * scaleFactor, rect.right * scaleFactor,
+	         rect.bottom * scaleFactor);
+	r.left = std::floor (r.left);
+	r.top = std::floor (r.top);
+	r.right = std::ceil (r.right);
+	r.bottom = std::ceil (r.bottom);
 	dirtyRect.unite (r);
 }
 
@@ -185,7 +200,8 @@ void Frame::handleEvent (void* e)
 			CButtonState buttons (button | modifiersFromX (event.xbutton.state));
 			if (event.type == ButtonPress)
 			{
-				if (event.xbutton.button == lastPressButton && event.xbutton.time - lastPressTime < kDoubleClickTime)
+				if (event.xbutton.button == lastPressButton &&
+				    event.xbutton.time - lastPressTime < kDoubleClickTime)
 					buttons |= kDoubleClick;
 				lastPressTime = event.xbutton.time;
 				lastPressButton = event.xbutton.button;
@@ -198,7 +214,8 @@ void Frame::handleEvent (void* e)
 		case MotionNotify:
 		{
 			CPoint where (event.xmotion.x / scaleFactor, event.xmotion.y / scaleFactor);
-			CButtonState buttons (buttonsFromXState (event.xmotion.state) | modifiersFromX (event.xmotion.state));
+			CButtonState buttons (buttonsFromXState (event.xmotion.state) |
+			                      modifiersFromX (event.xmotion.state));
 			frame->platformOnMouseMoved (where, buttons);
 			break;
 		}
