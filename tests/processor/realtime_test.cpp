@@ -2,6 +2,7 @@
 // by replacing the global allocation functions for this test program.
 #include "processor/chopwright.h"
 
+#include "common/allocation_counter.h"
 #include "parameterids.h"
 
 #include "hosting/audio_buffers.h"
@@ -12,31 +13,6 @@
 #include "public.sdk/source/common/memorystream.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace {
-thread_local bool insideProcess = false;
-std::atomic<int> allocationsInProcess {0};
-
-void* allocate (std::size_t size)
-{
-	if (insideProcess)
-		++allocationsInProcess;
-	if (void* p = std::malloc (size ? size : 1))
-		return p;
-	throw std::bad_alloc ();
-}
-} // namespace
-
-void* operator new (std::size_t size) { return allocate (size); }
-void* operator new[] (std::size_t size) { return allocate (size); }
-void operator delete (void* p) noexcept { std::free (p); }
-void operator delete[] (void* p) noexcept { std::free (p); }
-void operator delete (void* p, std::size_t) noexcept { std::free (p); }
-void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
