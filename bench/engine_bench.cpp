@@ -206,6 +206,14 @@ void steady (benchmark::State& state, Shape shape)
 	state.counters["ratio"] = engineTime / baselineTime;
 }
 
+double percentile (std::vector<double> values, double share)
+{
+	const auto rank = static_cast<std::ptrdiff_t> (share * static_cast<double> (values.size () - 1));
+	const auto at = values.begin () + rank;
+	std::nth_element (values.begin (), at, values.end ());
+	return *at;
+}
+
 // One iteration plays one bar in 64-frame blocks, each timed on its own.
 void barBlock (benchmark::State& state, double rate, double tempo)
 {
@@ -235,6 +243,10 @@ void barBlock (benchmark::State& state, double rate, double tempo)
 	state.counters["bar_block_ns"] = withBar;
 	state.counters["block_ns"] = without;
 	state.counters["ratio"] = withBar / without;
+	// The slowest other blocks: those that start a slice within the bar, and those before a
+	// slice start that ask for its first frames.
+	state.counters["p99_ns"] = percentile (otherBlocks, 0.99);
+	state.counters["p999_ns"] = percentile (otherBlocks, 0.999);
 }
 
 // The same through the VST 3 interface, as a host runs the plug-in: stereo, 32-bit, Break on.
@@ -320,14 +332,6 @@ void noPosition (benchmark::State& state, double rate, double tempo)
 	state.counters["budget_percent"] =
 	    benchmark::Counter (static_cast<double> (state.iterations ()) * 64.0 / rate / 100.0,
 	                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-
-double percentile (std::vector<double> values, double share)
-{
-	const auto rank = static_cast<std::ptrdiff_t> (share * static_cast<double> (values.size () - 1));
-	const auto at = values.begin () + rank;
-	std::nth_element (values.begin (), at, values.end ());
-	return *at;
 }
 
 // A fresh engine, 64-frame blocks: the first ring lap writes pages the system hands out on

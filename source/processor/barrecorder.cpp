@@ -128,6 +128,36 @@ float BarRecorder::snapshotAt (int channel, int64_t index) const
 	return snapshot[channel][index];
 }
 
+void BarRecorder::prefetchSnapshot (int64_t first, int32_t count) const
+{
+	for (int64_t index = std::max<int64_t> (0, first); index < first + count && index < kCapacity;
+	     index += kLineFrames)
+	{
+		const View* view = viewOf (index);
+		if (view && index >= view->copied)
+			prefetchRing ((view->ringStart + index) & kMask);
+		else
+		{
+			__builtin_prefetch (snapshot[0] + index, 0, 2);
+			__builtin_prefetch (snapshot[1] + index, 0, 2);
+		}
+	}
+}
+
+void BarRecorder::prefetchComingSnapshot (int64_t framesAhead, int64_t length, int64_t first,
+                                          int32_t count) const
+{
+	// As takeSnapshot will place it: `length` frames ending one before the last recorded.
+	for (int64_t index = std::max<int64_t> (0, first); index < first + count; index += kLineFrames)
+		prefetchRing ((position + framesAhead - 1 - length + index) & kMask);
+}
+
+void BarRecorder::prefetchRing (int64_t at) const
+{
+	__builtin_prefetch (ring[0] + at, 0, 2);
+	__builtin_prefetch (ring[1] + at, 0, 2);
+}
+
 void BarRecorder::copyView (View& view, int64_t upTo)
 {
 	while (view.copied < upTo)

@@ -39,6 +39,12 @@ public:
 	// Snapshot frames first … first + count − 1, all inside the buffer, in ascending order.
 	void readSnapshot (float* left, float* right, int64_t first, int32_t count) const;
 	float snapshotAt (int channel, int64_t index) const;
+
+	// Cache hints, no effect on any frame: ask the memory system for snapshot frames first …
+	// first + count − 1, of this snapshot or of the one takeSnapshot (length) will make after
+	// `framesAhead` more frames are recorded, ahead of the read that will want them.
+	void prefetchSnapshot (int64_t first, int32_t count) const;
+	void prefetchComingSnapshot (int64_t framesAhead, int64_t length, int64_t first, int32_t count) const;
 	float recordedAt (int channel, int32_t index) const { return ring[channel][index]; }
 
 	// The next ring index to write; kCapacity until the first frame after a lap is written.
@@ -56,11 +62,13 @@ private:
 	static constexpr int32_t kMaxViews = 4;
 	static constexpr int64_t kMask = kCapacity - 1;
 	static constexpr int32_t kPageFrames = 1024; // frames of a 4 KiB page
+	static constexpr int32_t kLineFrames = 16;   // frames of a 64-byte cache line
 
 	const View* viewOf (int64_t index) const;
 	void copyView (View& view, int64_t upTo);
 	void keepViews (int32_t at, int32_t count);
 	void dropCopiedViews ();
+	void prefetchRing (int64_t at) const;
 
 	float* memory {nullptr};
 	float* ring[2] {nullptr, nullptr};

@@ -55,6 +55,13 @@ public:
 	int32_t mixFromDry (double* left, double* right, const double* dryLeft, const double* dryRight,
 	                    int32_t count);
 
+	// Cache hint: asks for the weights of the first `count` steps ahead of a restart.
+	void prefetchStart (int32_t count) const
+	{
+		for (int32_t step = 0; step < count && step < length; step += 8)
+			__builtin_prefetch (weights.data () + step, 0, 2);
+	}
+
 	int32_t getLength () const { return length; }
 	int32_t getPosition () const { return position; }
 	double weight (int32_t step) const { return weights[static_cast<size_t> (step)]; }

@@ -29,6 +29,13 @@ constexpr double kMaxSamplePosition = 4611686018427387904.0; // 2^62
 // Frames computed at a time; a run's scratch lives on the stack.
 constexpr int32_t kRunFrames = 256;
 
+// How far ahead of a slice start its possible first frames are asked for (at least two blocks),
+// and how many of those places a block asks for: four, or one per 16 frames in longer blocks.
+// Asked for much earlier, they are found evicted again.
+constexpr int64_t kWarmAheadFrames = 1024;
+constexpr int32_t kWarmPerBlock = 4;
+constexpr int32_t kWarmFrames = 64; // from each place, the frames a small block reads first
+
 // Saturates rather than wraps when a host never reaches a bar start.
 int32_t addSaturating (int32_t value, int32_t count)
 {
@@ -128,6 +135,7 @@ void SliceEngine::startSlice (int32_t sliceLength)
 {
 	direction = 1;
 	dryPass = false;
+	warmedStarts = 0;
 
 	sliceOffset = chooseSlice (std::rand (), division) * sliceLength;
 
@@ -149,6 +157,7 @@ void SliceEngine::switchBreak (bool on, int64_t t, int32_t sliceLength)
 	if (on == breakActive)
 		return;
 	breakActive = on;
+	warmedStarts = 0;
 	if (on)
 	{
 		slicePos = static_cast<int32_t> (t % sliceLength);
@@ -158,6 +167,41 @@ void SliceEngine::switchBreak (bool on, int64_t t, int32_t sliceLength)
 	{
 		breakOffRamp.captureTail (narrowSaturated (lastOut[0]), narrowSaturated (lastOut[1]));
 		breakOffRamp.restart ();
+	}
+}
+
+void SliceEngine::warmNextSlice (int32_t numSamples, int32_t sliceLength, uint64_t framesToBar)
+{
+	// A new slice reads from a place of the bar that has been neither read nor written for up
+	// to a bar; in a long bar its page translation and cache lines have gone cold. The slice
+	// is drawn only when it starts, so every place it may start from (a slice boundary, going
+	// forward or backward) is asked for during the blocks before, a few per block, keeping that
+	// wait out of the block where the slice begins.
+	const int64_t toSliceEnd = std::max<int64_t> (0, sliceLength - slicePos);
+	const bool barFirst = framesToBar <= static_cast<uint64_t> (toSliceEnd);
+	const auto ahead =
+	    static_cast<int64_t> (std::min<uint64_t> (framesToBar, static_cast<uint64_t> (toSliceEnd)));
+	if (ahead > std::max<int64_t> (kWarmAheadFrames, 2 * static_cast<int64_t> (numSamples)))
+		return;
+
+	uint64_t comingLength = barLength;
+	while (comingLength >= static_cast<uint64_t> (kBufferCapacity) - 1)
+		comingLength /= 2;
+	if (warmedStarts == 0)
+		sliceRamp.prefetchStart (kWarmFrames);
+	const int32_t places = 2 * (division + 1);
+	const int32_t last = std::min (places, warmedStarts + std::max (kWarmPerBlock, numSamples / 16));
+	for (; warmedStarts < last; ++warmedStarts)
+	{
+		// Even places: a slice boundary and the frames after it (forward); odd: those before it
+		// (backward, the read ending on the boundary).
+		const int64_t boundary = static_cast<int64_t> (warmedStarts / 2) * sliceLength;
+		const int64_t first = warmedStarts % 2 == 0 ? boundary : boundary - kWarmFrames + 1;
+		if (barFirst)
+			recorder.prefetchComingSnapshot (static_cast<int64_t> (framesToBar),
+			                                 static_cast<int64_t> (comingLength), first, kWarmFrames);
+		else
+			recorder.prefetchSnapshot (first, kWarmFrames);
 	}
 }
 
@@ -331,6 +375,8 @@ SliceEngine::BlockResult SliceEngine::process (const Sample* inLeft, const Sampl
 			barPhase = 0;
 		i += count;
 	}
+	if (breakActive)
+		warmNextSlice (numSamples, sliceLength, barPhase == 0 ? 0 : bar - barPhase);
 	return BlockResult::processed;
 }
 

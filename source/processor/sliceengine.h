@@ -108,6 +108,7 @@ private:
 	void startSlice (int32_t sliceLength);
 	void switchBreak (bool on, int64_t t, int32_t sliceLength);
 	void takeSnapshot ();
+	void warmNextSlice (int32_t numSamples, int32_t sliceLength, uint64_t framesToBar);
 
 	// Transport
 	double samplesPerBeat {22050.0};
@@ -122,6 +123,7 @@ private:
 	int32_t direction {1};
 	bool dryPass {false};
 	int32_t samplesSinceBar {0};
+	int32_t warmedStarts {0}; // places the next slice may start from, asked for so far
 	bool breakActive {false};
 	float gateSize {1.0f};
 	double lastOut[2] {0.0, 0.0};
