@@ -96,6 +96,79 @@ tresult PLUGIN_API IdleRunLoop::queryInterface (const TUID iid, void** obj)
 	return kNoInterface;
 }
 
+tresult PLUGIN_API AdapterAttributeList::setInt (AttrID aid, int64 value)
+{
+	if (aid)
+		emptyBinaries.erase (aid);
+	return HostAttributeList::setInt (aid, value);
+}
+
+tresult PLUGIN_API AdapterAttributeList::setFloat (AttrID aid, double value)
+{
+	if (aid)
+		emptyBinaries.erase (aid);
+	return HostAttributeList::setFloat (aid, value);
+}
+
+tresult PLUGIN_API AdapterAttributeList::setString (AttrID aid, const TChar* string)
+{
+	if (aid)
+		emptyBinaries.erase (aid);
+	return HostAttributeList::setString (aid, string);
+}
+
+tresult PLUGIN_API AdapterAttributeList::setBinary (AttrID aid, const void* data, uint32 sizeInBytes)
+{
+	if (!aid)
+		return kInvalidArgument;
+	if (sizeInBytes > 0)
+	{
+		emptyBinaries.erase (aid);
+		return HostAttributeList::setBinary (aid, data, sizeInBytes);
+	}
+	removeAttrID (aid);
+	emptyBinaries.insert (aid);
+	return kResultTrue;
+}
+
+tresult PLUGIN_API AdapterAttributeList::getBinary (AttrID aid, const void*& data, uint32& sizeInBytes)
+{
+	if (aid && emptyBinaries.count (aid) > 0)
+	{
+		static const char nothing = 0;
+		data = &nothing;
+		sizeInBytes = 0;
+		return kResultTrue;
+	}
+	return HostAttributeList::getBinary (aid, data, sizeInBytes);
+}
+
+IAttributeList* PLUGIN_API AdapterMessage::getAttributes ()
+{
+	if (!attributeList)
+		attributeList = new AdapterAttributeList;
+	return attributeList;
+}
+
+tresult PLUGIN_API AdapterHostContext::createInstance (TUID cid, TUID iid, void** obj)
+{
+	if (!obj)
+		return kInvalidArgument;
+	const FUID classId = FUID::fromTUID (cid);
+	const FUID interfaceId = FUID::fromTUID (iid);
+	if (classId == IMessage::iid && interfaceId == IMessage::iid)
+	{
+		*obj = static_cast<IMessage*> (new AdapterMessage);
+		return kResultTrue;
+	}
+	if (classId == IAttributeList::iid && interfaceId == IAttributeList::iid)
+	{
+		*obj = static_cast<IAttributeList*> (new AdapterAttributeList);
+		return kResultTrue;
+	}
+	return HostApplication::createInstance (cid, iid, obj);
+}
+
 tresult PLUGIN_API AdapterHostContext::queryInterface (const TUID iid, void** obj)
 {
 	if (FUnknownPrivate::iidEqual (iid, Linux::IRunLoop::iid))

@@ -11,6 +11,7 @@
 #include <poll.h>
 
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -60,11 +61,36 @@ private:
 	bool idling {false};
 };
 
+// The SDK's host attribute list loses the buffer it makes for an empty binary attribute, and
+// the processor sends one with every empty level message (a stopped or bypassed track, about a
+// hundred a second). Empty binaries are kept here as names alone.
+class AdapterAttributeList : public HostAttributeList
+{
+public:
+	tresult PLUGIN_API setInt (AttrID aid, int64 value) SMTG_OVERRIDE;
+	tresult PLUGIN_API setFloat (AttrID aid, double value) SMTG_OVERRIDE;
+	tresult PLUGIN_API setString (AttrID aid, const TChar* string) SMTG_OVERRIDE;
+	tresult PLUGIN_API setBinary (AttrID aid, const void* data, uint32 sizeInBytes) SMTG_OVERRIDE;
+	tresult PLUGIN_API getBinary (AttrID aid, const void*& data, uint32& sizeInBytes) SMTG_OVERRIDE;
+
+private:
+	std::set<std::string> emptyBinaries;
+};
+
+// A host message whose attributes are an AdapterAttributeList.
+class AdapterMessage : public HostMessage
+{
+public:
+	IAttributeList* PLUGIN_API getAttributes () SMTG_OVERRIDE;
+};
+
 // The host context both classes are initialised with: messages and attribute lists (the SDK's
-// host classes) and the idle run loop. Not reference-counted, as the SDK's host application.
+// host classes, with the attribute list above) and the idle run loop. Not reference-counted, as
+// the SDK's host application.
 class AdapterHostContext : public HostApplication
 {
 public:
+	tresult PLUGIN_API createInstance (TUID cid, TUID iid, void** obj) SMTG_OVERRIDE;
 	tresult PLUGIN_API queryInterface (const TUID iid, void** obj) SMTG_OVERRIDE;
 };
 

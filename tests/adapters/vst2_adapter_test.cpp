@@ -297,3 +297,31 @@ TEST (IdleRunLoop, ServesReadableFileDescriptors)
 	close (fds[0]);
 	close (fds[1]);
 }
+
+TEST (AdapterHostContext, MessagesKeepEmptyAndFilledBinaryAttributes)
+{
+	AdapterHostContext context;
+	IMessage* message = nullptr;
+	ASSERT_EQ (context.createInstance (const_cast<char*> (IMessage::iid.toTUID ()),
+	                                   const_cast<char*> (IMessage::iid.toTUID ()),
+	                                   reinterpret_cast<void**> (&message)),
+	           kResultTrue);
+	IPtr<IMessage> owner = owned (message);
+	IAttributeList* attributes = message->getAttributes ();
+	ASSERT_NE (attributes, nullptr);
+
+	// An empty level message, then the same name filled, then emptied again.
+	const void* data = nullptr;
+	uint32 size = 99;
+	ASSERT_EQ (attributes->setBinary ("AudioData", "", 0), kResultTrue);
+	ASSERT_EQ (attributes->getBinary ("AudioData", data, size), kResultTrue);
+	EXPECT_EQ (size, 0u);
+	const int8 bytes[3] = {1, -2, 3};
+	ASSERT_EQ (attributes->setBinary ("AudioData", bytes, 3), kResultTrue);
+	ASSERT_EQ (attributes->getBinary ("AudioData", data, size), kResultTrue);
+	ASSERT_EQ (size, 3u);
+	EXPECT_EQ (std::memcmp (data, bytes, 3), 0);
+	ASSERT_EQ (attributes->setBinary ("AudioData", bytes, 0), kResultTrue);
+	ASSERT_EQ (attributes->getBinary ("AudioData", data, size), kResultTrue);
+	EXPECT_EQ (size, 0u);
+}
