@@ -7,10 +7,8 @@
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
+#include "sdkext/idlerunloop.h"
 
-#include <poll.h>
-
-#include <chrono>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,46 +18,7 @@ namespace Vst {
 
 // The module's one run loop for VST 2 hosts, which offer none: their idle calls (effEditIdle)
 // fire the due timers and serve readable file descriptors (the editor's X11 connection).
-// Used on the host's user-interface thread only.
-class IdleRunLoop : public Linux::IRunLoop
-{
-public:
-	static IdleRunLoop& instance ();
-
-	void idle ();
-
-	tresult PLUGIN_API registerEventHandler (Linux::IEventHandler* handler,
-	                                         Linux::FileDescriptor fd) SMTG_OVERRIDE;
-	tresult PLUGIN_API unregisterEventHandler (Linux::IEventHandler* handler) SMTG_OVERRIDE;
-	tresult PLUGIN_API registerTimer (Linux::ITimerHandler* handler,
-	                                  Linux::TimerInterval milliseconds) SMTG_OVERRIDE;
-	tresult PLUGIN_API unregisterTimer (Linux::ITimerHandler* handler) SMTG_OVERRIDE;
-
-	// Lives as long as the module: no counting.
-	tresult PLUGIN_API queryInterface (const TUID iid, void** obj) SMTG_OVERRIDE;
-	uint32 PLUGIN_API addRef () SMTG_OVERRIDE { return 1; }
-	uint32 PLUGIN_API release () SMTG_OVERRIDE { return 1; }
-
-private:
-	using Clock = std::chrono::steady_clock;
-	struct Timer
-	{
-		Linux::ITimerHandler* handler; // null once unregistered, dropped after the current idle
-		std::chrono::milliseconds interval;
-		Clock::time_point due;
-	};
-	struct Watch
-	{
-		Linux::IEventHandler* handler; // null once unregistered
-		Linux::FileDescriptor fd;
-	};
-	void dropUnregistered ();
-
-	std::vector<Timer> timers;
-	std::vector<Watch> watches;
-	std::vector<pollfd> polled;
-	bool idling {false};
-};
+SdkExt::IdleRunLoop& idleRunLoop ();
 
 // The SDK's host attribute list loses the buffer it makes for an empty binary attribute, and
 // the processor sends one with every empty level message (a stopped or bypassed track, about a

@@ -365,7 +365,7 @@ intptr_t Vst2Adapter::dispatch (int32 opcode, int32 index, intptr_t value, void*
 		case vst2::effEditClose:
 			return closeEditor ();
 		case vst2::effEditIdle:
-			IdleRunLoop::instance ().idle ();
+			idleRunLoop ().idle ();
 			return editorOpen ? 1 : 0;
 		case vst2::effGetPlugCategory:
 			return vst2::kPlugCategEffect;
@@ -815,7 +815,7 @@ tresult PLUGIN_API Vst2Adapter::queryInterface (const TUID iid, void** obj)
 	QUERY_INTERFACE (iid, obj, IComponentHandler::iid, IComponentHandler)
 	QUERY_INTERFACE (iid, obj, IPlugFrame::iid, IPlugFrame)
 	if (FUnknownPrivate::iidEqual (iid, Linux::IRunLoop::iid))
-		return IdleRunLoop::instance ().queryInterface (iid, obj);
+		return idleRunLoop ().queryInterface (iid, obj);
 	*obj = nullptr;
 	return kNoInterface;
 }

@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstring>
 #include <thread>
 
@@ -229,73 +227,6 @@ TEST_F (Vst2AdapterTest, WithoutAViewTheEditorOpcodesFail)
 	EXPECT_EQ (rect, nullptr);
 	EXPECT_EQ (H::dispatch (effect, vst2::effEditOpen, 0, 0, reinterpret_cast<void*> (0x2a00007)), 0);
 	EXPECT_EQ (H::dispatch (effect, vst2::effEditClose), 0);
-}
-
-namespace {
-
-struct CountingTimer : Linux::ITimerHandler
-{
-	int fired {0};
-	void PLUGIN_API onTimer () SMTG_OVERRIDE { ++fired; }
-	tresult PLUGIN_API queryInterface (const TUID, void**) SMTG_OVERRIDE { return kNoInterface; }
-	uint32 PLUGIN_API addRef () SMTG_OVERRIDE { return 1; }
-	uint32 PLUGIN_API release () SMTG_OVERRIDE { return 1; }
-};
-
-// Reads what is waiting and unregisters itself, as a closing connection does.
-struct ReadingHandler : Linux::IEventHandler
-{
-	int calls {0};
-	void PLUGIN_API onFDIsSet (Linux::FileDescriptor fd) SMTG_OVERRIDE
-	{
-		char byte = 0;
-		EXPECT_EQ (read (fd, &byte, 1), 1);
-		++calls;
-		IdleRunLoop::instance ().unregisterEventHandler (this);
-	}
-	tresult PLUGIN_API queryInterface (const TUID, void**) SMTG_OVERRIDE { return kNoInterface; }
-	uint32 PLUGIN_API addRef () SMTG_OVERRIDE { return 1; }
-	uint32 PLUGIN_API release () SMTG_OVERRIDE { return 1; }
-};
-
-} // namespace
-
-TEST (IdleRunLoop, FiresTimersThatAreDue)
-{
-	IdleRunLoop& loop = IdleRunLoop::instance ();
-	CountingTimer due, later;
-	ASSERT_EQ (loop.registerTimer (&due, 1), kResultOk);
-	ASSERT_EQ (loop.registerTimer (&later, 3600 * 1000), kResultOk);
-	EXPECT_EQ (loop.registerTimer (&due, 0), kInvalidArgument);
-	std::this_thread::sleep_for (std::chrono::milliseconds (5));
-	loop.idle ();
-	EXPECT_EQ (due.fired, 1);
-	EXPECT_EQ (later.fired, 0);
-	EXPECT_EQ (loop.unregisterTimer (&due), kResultOk);
-	EXPECT_EQ (loop.unregisterTimer (&later), kResultOk);
-	EXPECT_EQ (loop.unregisterTimer (&due), kInvalidArgument);
-	std::this_thread::sleep_for (std::chrono::milliseconds (5));
-	loop.idle ();
-	EXPECT_EQ (due.fired, 1);
-}
-
-TEST (IdleRunLoop, ServesReadableFileDescriptors)
-{
-	IdleRunLoop& loop = IdleRunLoop::instance ();
-	int fds[2];
-	ASSERT_EQ (pipe (fds), 0);
-	ReadingHandler handler;
-	ASSERT_EQ (loop.registerEventHandler (&handler, fds[0]), kResultOk);
-	loop.idle ();
-	EXPECT_EQ (handler.calls, 0);
-	ASSERT_EQ (write (fds[1], "x", 1), 1);
-	loop.idle ();
-	EXPECT_EQ (handler.calls, 1);
-	ASSERT_EQ (write (fds[1], "x", 1), 1);
-	loop.idle (); // unregistered by its own call
-	EXPECT_EQ (handler.calls, 1);
-	close (fds[0]);
-	close (fds[1]);
 }
 
 TEST (AdapterHostContext, MessagesKeepEmptyAndFilledBinaryAttributes)
