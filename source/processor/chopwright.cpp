@@ -80,32 +80,14 @@ void copyBypassed (AudioBusBuffers& in, AudioBusBuffers& out, int32 numSamples)
 }
 
 template <typename Sample>
-void runBlock (chopwright::SliceEngine& engine, chopwright::ScopeFeed& scope, bool engineMayRun,
-               AudioBusBuffers& in, AudioBusBuffers& out, int32 numSamples)
+void runBlock (chopwright::SliceEngine& engine, chopwright::ScopeFeed& scope, float gateSize,
+               const chopwright::BlockTransport* transport, AudioBusBuffers& in, AudioBusBuffers& out,
+               int32 numSamples)
 {
 	Sample *inLeft = nullptr, *inRight = nullptr, *outLeft = nullptr, *outRight = nullptr;
 	const bool buffers = leftRight (in, inLeft, inRight) && leftRight (out, outLeft, outRight);
-	if (!buffers && numSamples > 0)
-		return;
-
-	if (!engineMayRun)
-	{
-		// No usable transport: plain pass-through, nothing of the engine or the scope moves.
-		chopwright::SliceEngine::passThrough (inLeft, inRight, outLeft, outRight, numSamples);
-		return;
-	}
-
-	switch (engine.process (inLeft, inRight, outLeft, outRight, numSamples))
-	{
-		case chopwright::SliceEngine::BlockResult::processed:
-			scope.writeBlock (outLeft, outRight, numSamples);
-			break;
-		case chopwright::SliceEngine::BlockResult::stopped:
-			scope.writeStopped (numSamples);
-			break;
-		case chopwright::SliceEngine::BlockResult::passedThrough:
-			break;
-	}
+	chopwright::runBlock (engine, scope, gateSize, transport, buffers, inLeft, inRight, outLeft, outRight,
+	                      numSamples);
 }
 
 } // namespace
@@ -221,7 +203,7 @@ void Chopwright::applyParameter (ParamID id, ParamValue value)
 	{
 		case kBreakId:
 			breakValue = toStoredFloat (value);
-			engine.requestBreak (value > 0.5);
+			chopwright::applyBreak (engine, value);
 			break;
 		case kSliceSizeId:
 			applySliceSize (value);
@@ -243,27 +225,19 @@ void Chopwright::applySliceSize (ParamValue value)
 	updateDivision (value);
 }
 
-void Chopwright::updateDivision (ParamValue value)
-{
-	const double k = std::trunc (value * 2.0);
-	if (k == 0.0)
-		engine.setDivision (4);
-	else if (k == 1.0)
-		engine.setDivision (8);
-	else if (k == 2.0)
-		engine.setDivision (16);
-}
+void Chopwright::updateDivision (ParamValue value) { chopwright::applySliceSize (engine, value); }
 
-bool Chopwright::readTransport (const ProcessData& data)
+bool Chopwright::readTransport (const ProcessData& data, chopwright::BlockTransport& transport)
 {
 	const ProcessContext* context = data.processContext;
 	if (!context)
 		return false;
-	const double tempo = (context->state & ProcessContext::kTempoValid) ? context->tempo : 120.0;
-	const double position =
+	transport.sampleRate = context->sampleRate;
+	transport.tempo = (context->state & ProcessContext::kTempoValid) ? context->tempo : 120.0;
+	transport.quarterNotes =
 	    (context->state & ProcessContext::kProjectTimeMusicValid) ? context->projectTimeMusic : 0.0;
-	const bool playing = (context->state & ProcessContext::kPlaying) != 0;
-	return engine.updateTransport (context->sampleRate, tempo, position, playing);
+	transport.playing = (context->state & ProcessContext::kPlaying) != 0;
+	return true;
 }
 
 tresult PLUGIN_API Chopwright::process (ProcessData& data)
@@ -304,12 +278,13 @@ tresult PLUGIN_API Chopwright::process (ProcessData& data)
 		return kResultOk;
 	}
 
-	engine.setGateSize (gateSizeValue.load (std::memory_order_relaxed));
-	const bool engineMayRun = readTransport (data);
+	const float gateSize = gateSizeValue.load (std::memory_order_relaxed);
+	chopwright::BlockTransport transport;
+	const chopwright::BlockTransport* context = readTransport (data, transport) ? &transport : nullptr;
 	if (doublePrecision)
-		runBlock<double> (engine, scope, engineMayRun, in, out, numSamples);
+		runBlock<double> (engine, scope, gateSize, context, in, out, numSamples);
 	else
-		runBlock<float> (engine, scope, engineMayRun, in, out, numSamples);
+		runBlock<float> (engine, scope, gateSize, context, in, out, numSamples);
 	return kResultOk;
 }
 

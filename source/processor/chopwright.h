@@ -1,5 +1,6 @@
 #pragma once
 
+#include "processor/blockrunner.h"
 #include "processor/scopefeed.h"
 #include "processor/sliceengine.h"
 
@@ -48,7 +49,8 @@ public:
 	bool hasScopeTimer () const { return scopeTimer != nullptr; }
 
 private:
-	bool readTransport (const ProcessData& data);
+	// The block's transport from its process context; false without one.
+	bool readTransport (const ProcessData& data, chopwright::BlockTransport& transport);
 	// 4, 8 or 16 slices for a SliceSize value; values beyond the three choices change nothing.
 	void updateDivision (ParamValue value);
 	void resetBusesToStereo ();
