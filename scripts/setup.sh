@@ -15,6 +15,8 @@ packages=(
   clang-14 libclang-rt-14-dev   # fuzzing: clang with libFuzzer and the sanitizer runtimes
   llvm-14                       # its llvm-symbolizer, for readable sanitizer reports
   clang-format                  # scripts/check-format.sh
+  lv2-dev                       # the LV2 bundle: headers and the schema files its Turtle is checked against
+  lilv-utils liblilv-dev        # LV2 tests: lv2info, lv2ls, lv2apply; lilv for our UI test host
 )
 
 missing=()
