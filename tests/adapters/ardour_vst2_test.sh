@@ -7,27 +7,12 @@ set -eu
 
 library=$1
 here=$(cd "$(dirname "$0")" && pwd)
-ardour_lib=/usr/lib/ardour7
+. "$here/../hosts/ardour/ardour_env.sh"
 scanner=$ardour_lib/ardour-vst-scanner
-lua=/usr/bin/ardour7-lua
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in "$scanner" "$lua"; do
-    [ -x "$tool" ] || fail "$tool is missing: install the Debian package ardour (7.x)"
-done
+require_ardour "$scanner" "$lua"
 [ -f "$library" ] || fail "no library at $library (build the Chopwright target)"
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-trap 'exit 1' HUP INT TERM
-export HOME="$tmp/home" XDG_CACHE_HOME="$tmp/home/cache" XDG_CONFIG_HOME="$tmp/home/config" \
-       XDG_DATA_HOME="$tmp/home/data"
-unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$HOME" "$tmp/lxvst"
+mkdir -p "$tmp/lxvst"
 
 # Installed as the README says: a link to the bundle's library in a folder of the VST 2 path.
 # Ardour takes a cache file only when it is newer than the module (whole seconds): the copy

@@ -1,9 +1,11 @@
 #!/bin/sh
 # Ardour 7 (Debian's `ardour`) with the built bundle, headless, in a temporary home.
 #
-#   ardour_test.sh scan  BUNDLE
-#   ardour_test.sh off   BUNDLE ARDOUR_AUDIO   Break off: the bounce is the input, bit for bit
-#   ardour_test.sh break BUNDLE ARDOUR_AUDIO   Break automated on from bar 2
+#   ardour_test.sh scan      BUNDLE
+#   ardour_test.sh off       BUNDLE ARDOUR_AUDIO   Break off: the bounce is the input, bit for bit
+#   ardour_test.sh break     BUNDLE ARDOUR_AUDIO   Break automated on from bar 2
+#   ardour_test.sh lv2-off   LV2_BUNDLE ARDOUR_AUDIO   the same with the LV2 plug-in
+#   ardour_test.sh lv2-break LV2_BUNDLE ARDOUR_AUDIO
 #
 # ARDOUR_AUDIO is the ardour_audio tool of this folder; the Lua scripts sit next to this file.
 set -eu
@@ -12,27 +14,21 @@ mode=$1
 bundle=$2
 audio_tool=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
-ardour_lib=/usr/lib/ardour7
+. "$here/ardour_env.sh"
 scanner=$ardour_lib/ardour-vst3-scanner
-lua=/usr/bin/ardour7-lua
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+format=VST3
+case $mode in
+    lv2-*) format=LV2 mode=${mode#lv2-} ;;
+esac
 
-for tool in "$scanner" "$lua"; do
-    [ -x "$tool" ] || fail "$tool is missing: install the Debian package ardour (7.x)"
-done
-[ -f "$bundle/Contents/x86_64-linux/Chopwright.so" ] || fail "no bundle at $bundle (build the Chopwright target)"
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-trap 'exit 1' HUP INT TERM
-export HOME="$tmp/home" XDG_CACHE_HOME="$tmp/home/cache" XDG_CONFIG_HOME="$tmp/home/config" \
-       XDG_DATA_HOME="$tmp/home/data"
-unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$HOME"
+require_ardour "$scanner" "$lua"
+if [ "$format" = LV2 ]; then
+    [ -f "$bundle/chopwright.so" ] && [ -f "$bundle/manifest.ttl" ] ||
+        fail "no LV2 bundle at $bundle (build the chopwright_lv2 target)"
+else
+    [ -f "$bundle/Contents/x86_64-linux/Chopwright.so" ] || fail "no bundle at $bundle (build the Chopwright target)"
+fi
 
 # Runs Ardour's scanner on a bundle; its output goes to $tmp/scan.log.
 scan() {
@@ -71,12 +67,19 @@ fi
 [ "$mode" = off ] || [ "$mode" = break ] || fail "unknown mode $mode"
 [ -x "$audio_tool" ] || fail "no ardour_audio tool at $audio_tool"
 
-# Ardour finds VST3 plug-ins in ~/.vst3 from its scanner's cache, and takes a cache file only
-# when it is newer than the module (whole seconds): the copy is dated a minute back.
-mkdir -p "$HOME/.vst3"
-cp -R "$bundle" "$HOME/.vst3/Chopwright.vst3"
-touch -d '1 minute ago' "$HOME/.vst3/Chopwright.vst3/Contents/x86_64-linux/Chopwright.so"
-scan "$HOME/.vst3/Chopwright.vst3"
+if [ "$format" = LV2 ]; then
+    # Ardour finds LV2 bundles through lilv, in ~/.lv2 as installed, with no scan of its own.
+    mkdir -p "$HOME/.lv2"
+    cp -R "$bundle" "$HOME/.lv2/chopwright.lv2"
+    export LV2_PATH="$HOME/.lv2:/usr/lib/lv2"
+else
+    # Ardour finds VST3 plug-ins in ~/.vst3 from its scanner's cache, and takes a cache file only
+    # when it is newer than the module (whole seconds): the copy is dated a minute back.
+    mkdir -p "$HOME/.vst3"
+    cp -R "$bundle" "$HOME/.vst3/Chopwright.vst3"
+    touch -d '1 minute ago' "$HOME/.vst3/Chopwright.vst3/Contents/x86_64-linux/Chopwright.so"
+    scan "$HOME/.vst3/Chopwright.vst3"
+fi
 
 # ardour7-lua SCRIPT ARGS...: the script's output goes to $tmp/lua.log.
 run_lua() {
@@ -98,7 +101,7 @@ sources=$(sed -n 's/^SOURCE //p' "$tmp/lua.log")
 [ "$(echo "$sources" | wc -l)" -eq 2 ] || { cat "$tmp/lua.log" >&2; fail "the session's region does not read two files"; }
 "$audio_tool" split "$tmp/input.wav" "$(echo "$sources" | sed -n 1p)" "$(echo "$sources" | sed -n 2p)"
 
-run_lua "$here/bounce.lua" "$tmp/session" "$mode" "$frames"
+run_lua "$here/bounce.lua" "$tmp/session" "$mode" "$frames" "$format"
 bounced=$(sed -n 's/^BOUNCED //p' "$tmp/lua.log")
 [ "$(echo "$bounced" | wc -l)" -eq 2 ] || { cat "$tmp/lua.log" >&2; fail "the bounce did not write two files"; }
 
@@ -110,7 +113,10 @@ else
     # value as it stands at the end of a block, at the block's first frame. Break therefore
     # arrives with the block that holds the frame before bar 2, 5888 frames before bar 2;
     # what the plug-in plays there, before any bar has been recorded, is not checked.
+    # An LV2 plug-in's control ports are automated to the frame: Ardour cuts the block at the
+    # automation point, so all of bar 1 stays untouched.
     untouched=$(( (96000 - 1) / 8192 * 8192 ))
+    [ "$format" = LV2 ] && untouched=96000
     break_bar=2
 fi
 "$audio_tool" compare "$tmp/input.wav" "$(echo "$bounced" | sed -n 1p)" "$(echo "$bounced" | sed -n 2p)" \

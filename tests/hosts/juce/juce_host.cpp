@@ -1,8 +1,10 @@
-// A console host on JUCE's VST 3 hosting: it scans the built bundle, creates the plug-in and
-// plays a generated signal through it with a running transport, the way JUCE-based Linux hosts
-// and plug-in validators do. With --editor it opens the plug-in's editor in a window of its own
-// instead and clicks Break (needs a display: with_xvfb.sh gives it one).
+// A console host on JUCE's VST 3 and LV2 hosting: it scans the built bundle, creates the plug-in
+// and plays a generated signal through it with a running transport, the way JUCE-based Linux
+// hosts and plug-in validators do. With --editor it opens the plug-in's editor in a window of its
+// own instead and clicks Break (needs a display: with_xvfb.sh gives it one). With --lv2 it finds
+// the LV2 plug-in in the bundle's folder, as JUCE hosts find LV2 plug-ins on their search path.
 // Usage: chopwright_juce_host [--editor] PATH/Chopwright.vst3
+//        chopwright_juce_host --lv2 PATH/chopwright.lv2
 
 #include "x11_input.h"
 
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iostream>
@@ -27,6 +30,7 @@ constexpr int kSamplesPerBeat = 24000; // 48 kHz at 120 BPM
 constexpr int kSamplesPerBar = 4 * kSamplesPerBeat;
 constexpr int kBars = 6;
 constexpr float kInputPeak = 0.5f;
+constexpr const char* kLv2Uri = "https://www.quillmarsh.com/plugins/chopwright";
 
 // Bar numbers count from 1, as a DAW shows them.
 constexpr int barStart (int bar) { return (bar - 1) * kSamplesPerBar; }
@@ -96,19 +100,33 @@ private:
 };
 
 //==============================================================================
-std::unique_ptr<juce::PluginDescription> scanBundle (juce::VST3PluginFormat& format,
+std::unique_ptr<juce::PluginDescription> scanBundle (juce::AudioPluginFormat& format,
                                                      const juce::String& bundle)
 {
 	juce::OwnedArray<juce::PluginDescription> found;
-	format.findAllTypesForFile (found, bundle);
+	const bool lv2 = format.getName () == "LV2";
+	if (lv2)
+	{
+		// An LV2 host searches its folders of bundles (~/.lv2 among them, where main installed the
+		// bundle) and names each plug-in by its URI.
+		const auto uris = format.searchPathsForPlugins (format.getDefaultLocationsToSearch (), false, false);
+		check (uris.contains (kLv2Uri), "JUCE finds no " + juce::String (kLv2Uri) +
+		                                    " on its LV2 path (only " + uris.joinIntoString (", ") + ")");
+		format.findAllTypesForFile (found, kLv2Uri);
+	}
+	else
+		format.findAllTypesForFile (found, bundle);
 	checkEqual (found.size (), 1, "number of plug-ins JUCE finds in " + bundle);
 
 	const auto& d = *found[0];
 	checkEqual (d.name, "Chopwright", "plug-in name");
 	checkEqual (d.manufacturerName, "Quillmarsh", "vendor");
-	checkEqual (d.version, "1.3.0.1", "version");
-	checkEqual (d.pluginFormatName, "VST3", "format");
-	check (d.category.contains ("Fx"), "category \"" + d.category + "\" does not contain Fx");
+	checkEqual (d.pluginFormatName, lv2 ? "LV2" : "VST3", "format");
+	if (!lv2)
+	{
+		checkEqual (d.version, "1.3.0.1", "version");
+		check (d.category.contains ("Fx"), "category \"" + d.category + "\" does not contain Fx");
+	}
 	check (!d.isInstrument, "JUCE takes the effect for an instrument");
 	checkEqual (d.numInputChannels, 2, "input channels");
 	checkEqual (d.numOutputChannels, 2, "output channels");
@@ -118,7 +136,7 @@ std::unique_ptr<juce::PluginDescription> scanBundle (juce::VST3PluginFormat& for
 	return std::make_unique<juce::PluginDescription> (d);
 }
 
-std::unique_ptr<juce::AudioPluginInstance> createPlugin (juce::VST3PluginFormat& format,
+std::unique_ptr<juce::AudioPluginInstance> createPlugin (juce::AudioPluginFormat& format,
                                                          const juce::PluginDescription& description)
 {
 	juce::String error;
@@ -147,10 +165,13 @@ juce::AudioProcessorParameter& findParameter (juce::AudioPluginInstance& plugin,
 	throw Failure (("no parameter named " + name).toStdString ());
 }
 
-void checkParameters (juce::AudioPluginInstance& plugin)
+void checkParameters (juce::AudioPluginInstance& plugin, bool lv2)
 {
-	// JUCE lists every controller parameter in controller order, the program change included.
-	const juce::StringArray expected {"Break", "SliceSize", "GateSize", "Factory Presets", "Bypass"};
+	// JUCE lists every controller parameter in controller order, the program change included; or
+	// every LV2 control input port in port order, the lv2:enabled port named Bypass.
+	const juce::StringArray expected =
+	    lv2 ? juce::StringArray {"Break", "SliceSize", "GateSize", "Bypass"}
+	        : juce::StringArray {"Break", "SliceSize", "GateSize", "Factory Presets", "Bypass"};
 	juce::StringArray names;
 	for (auto* parameter : plugin.getParameters ())
 		names.add (parameter->getName (128));
@@ -158,7 +179,14 @@ void checkParameters (juce::AudioPluginInstance& plugin)
 
 	auto* bypass = plugin.getBypassParameter ();
 	check (bypass != nullptr, "JUCE does not recognise a bypass parameter");
-	checkEqual (bypass->getName (128), "Bypass", "bypass parameter");
+	checkEqual (bypass->getName (128), expected[expected.size () - 1], "bypass parameter");
+	if (lv2)
+	{
+		checkEqual (findParameter (plugin, "SliceSize").getNumSteps (), 3, "SliceSize steps");
+		std::cout << "parameters: " << names.joinIntoString (", ") << "; bypass: " << bypass->getName (128)
+		          << '\n';
+		return;
+	}
 
 	auto& breakParameter = findParameter (plugin, "Break");
 	checkEqual (breakParameter.getNumSteps (), 2, "Break steps");
@@ -301,7 +329,7 @@ void checkBrokenBar (const juce::AudioBuffer<float>& output, const juce::AudioBu
 }
 
 //==============================================================================
-void runPassThrough (juce::VST3PluginFormat& format, const juce::PluginDescription& description,
+void runPassThrough (juce::AudioPluginFormat& format, const juce::PluginDescription& description,
                      const juce::AudioBuffer<float>& input)
 {
 	auto plugin = createPlugin (format, description);
@@ -310,7 +338,7 @@ void runPassThrough (juce::VST3PluginFormat& format, const juce::PluginDescripti
 	std::cout << "Break off: " << kBars << " bars identical to the input\n";
 }
 
-void runBreak (juce::VST3PluginFormat& format, const juce::PluginDescription& description,
+void runBreak (juce::AudioPluginFormat& format, const juce::PluginDescription& description,
                const juce::AudioBuffer<float>& input)
 {
 	auto plugin = createPlugin (format, description);
@@ -393,15 +421,14 @@ void runEditor (juce::VST3PluginFormat& format, const juce::PluginDescription& d
 	std::cout << "editor: opened three times in a JUCE window; a click on Break broke bar 3\n";
 }
 
-void runAll (const juce::String& bundle)
+void runAll (juce::AudioPluginFormat& format, const juce::String& bundle)
 {
-	juce::VST3PluginFormat format;
 	const auto description = scanBundle (format, bundle);
 
 	{
 		auto plugin = createPlugin (format, *description);
 		checkLayout (*plugin);
-		checkParameters (*plugin);
+		checkParameters (*plugin, format.getName () == "LV2");
 	}
 
 	const auto input = makeInput ();
@@ -414,9 +441,11 @@ void runAll (const juce::String& bundle)
 int main (int argc, char* argv[])
 {
 	const bool editor = argc == 3 && std::strcmp (argv[1], "--editor") == 0;
-	if (argc != 2 && !editor)
+	const bool lv2 = argc == 3 && std::strcmp (argv[1], "--lv2") == 0;
+	if (argc != 2 && !editor && !lv2)
 	{
-		std::cerr << "usage: " << argv[0] << " [--editor] PATH/Chopwright.vst3\n";
+		std::cerr << "usage: " << argv[0] << " [--editor] PATH/Chopwright.vst3\n"
+		          << "       " << argv[0] << " --lv2 PATH/chopwright.lv2\n";
 		return 2;
 	}
 
@@ -434,8 +463,25 @@ int main (int argc, char* argv[])
 			juce::VST3PluginFormat format;
 			runEditor (format, *scanBundle (format, bundle), makeInput ());
 		}
+		else if (lv2)
+		{
+			// Installed as a user does, into ~/.lv2, in a home of its own.
+			const auto home = juce::File::createTempFile ("home");
+			check (home.createDirectory () &&
+			           juce::File (bundle).copyDirectoryTo (home.getChildFile (".lv2/chopwright.lv2")),
+			       "cannot install " + bundle + " into " + home.getFullPathName ());
+			setenv ("HOME", home.getFullPathName ().toRawUTF8 (), 1);
+			{
+				juce::LV2PluginFormat format;
+				runAll (format, bundle);
+			}
+			home.deleteRecursively ();
+		}
 		else
-			runAll (bundle);
+		{
+			juce::VST3PluginFormat format;
+			runAll (format, bundle);
+		}
 		check (assertions.failures.isEmpty (),
 		       "JUCE's hosting code asserted: " + assertions.failures.joinIntoString ("; "));
 	}
