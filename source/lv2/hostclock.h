@@ -14,11 +14,13 @@ namespace lv2 {
 // as an anchor and runs on from it by the frames played, so every block gets the transport a
 // VST 3 host would put into its process context.
 //
-// Units: the engine counts quarter notes. A position gives time:beat, or else time:bar and
-// time:barBeat with time:beatsPerBar, all in beats of time:beatUnit; the tempo
-// time:beatsPerMinute counts those beats too. Both are scaled by 4 / beatUnit (exact for a
-// quarter-note beat). time:speed 0 is stopped, anything else playing. A position updates only
-// what it carries; the rest keeps its last value (at first: 120 BPM, 4/4, position 0, stopped).
+// Units: the engine counts quarter notes, and so do the hosts' tempi: Ardour and JUCE send
+// time:beatsPerMinute in quarter notes per minute whatever the meter, and it is taken as such.
+// A position is time:beat, which JUCE sends in quarter notes (its play head's position), or else
+// time:bar and time:barBeat, which Ardour sends in beats of time:beatUnit (eighths in 6/8) with
+// time:beatsPerBar of them to the bar: those are scaled by 4 / beatUnit. time:speed 0 is stopped,
+// anything else playing. A position updates only what it carries; the rest keeps its last value
+// (at first: 120 BPM, 4/4, position 0, stopped).
 //
 // Running on, at normal speed: the anchor falls on sample s = floor(samplesPerBeat × anchor),
 // and a block that starts n frames later gets the smallest position whose product with
@@ -67,13 +69,12 @@ public:
 			beatUnit = p.beatUnit;
 		if (p.beatsPerBar > 0.0)
 			beatsPerBar = p.beatsPerBar;
-		const double toQuarters = 4.0 / beatUnit;
 		if (!std::isnan (p.beatsPerMinute))
-			tempo = p.beatsPerMinute * toQuarters;
+			tempo = p.beatsPerMinute;
 		if (!std::isnan (p.beat))
-			anchor = p.beat * toQuarters;
+			anchor = p.beat;
 		else if (!std::isnan (p.bar))
-			anchor = (p.bar * beatsPerBar + (std::isnan (p.barBeat) ? 0.0 : p.barBeat)) * toQuarters;
+			anchor = (p.bar * beatsPerBar + (std::isnan (p.barBeat) ? 0.0 : p.barBeat)) * 4.0 / beatUnit;
 		if (!std::isnan (p.speed))
 			speed = p.speed;
 	}

@@ -251,8 +251,9 @@ private:
 	hosting::ParameterChanges changes;
 };
 
-// The same transport as time:beat in quarter notes and as time:bar and time:barBeat in 6/8 (beats
-// of an eighth note, the tempo in eighths per minute) drives the plug-in alike.
+// The same transport as time:beat in quarter notes (as JUCE sends it) and as time:bar and
+// time:barBeat in 6/8 (beats of an eighth note, as Ardour sends them) drives the plug-in alike; the
+// tempo counts quarter notes in both.
 void expectBarAndBeatIn68LikeQuarterNotes ()
 {
 	lv2test::Instance quarters (48000.0), eighths (48000.0);
@@ -262,7 +263,7 @@ void expectBarAndBeatIn68LikeQuarterNotes ()
 	inEighths.barBeat = 3.0f; // 3 × 6 + 3 eighths
 	inEighths.beatsPerBar = 6.0f;
 	inEighths.beatUnit = 8;
-	inEighths.beatsPerMinute = 240.0;
+	inEighths.beatsPerMinute = 120.0;
 	quarters.addPosition (inQuarters);
 	eighths.addPosition (inEighths);
 	bool sliced = false;
