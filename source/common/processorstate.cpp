@@ -1,32 +1,23 @@
 #include "common/processorstate.h"
 
-#include "base/source/fstreamer.h"
-
 namespace Steinberg {
 namespace Vst {
 
 bool ProcessorState::read (IBStream* stream)
 {
-	if (!stream)
+	uint8 bytes[kSize];
+	int32 count = 0;
+	if (!stream || stream->read (bytes, kSize, &count) != kResultOk || count != static_cast<int32> (kSize))
 		return false;
-	IBStreamer streamer (stream, kLittleEndian);
-	int64 version = 0;
-	ProcessorState record;
-	if (!streamer.readInt64 (version) || version != kVersion || !streamer.readFloat (record.breakValue) ||
-	    !streamer.readFloat (record.sliceSize) || !streamer.readFloat (record.gateSize) ||
-	    !streamer.readBool (record.bypass))
-		return false;
-	*this = record;
-	return true;
+	return StoredRecord::read (bytes, kSize);
 }
 
 bool ProcessorState::write (IBStream* stream) const
 {
-	if (!stream)
-		return false;
-	IBStreamer streamer (stream, kLittleEndian);
-	return streamer.writeInt64 (kVersion) && streamer.writeFloat (breakValue) &&
-	       streamer.writeFloat (sliceSize) && streamer.writeFloat (gateSize) && streamer.writeBool (bypass);
+	uint8 bytes[kSize];
+	StoredRecord::write (bytes);
+	int32 count = 0;
+	return stream && stream->write (bytes, kSize, &count) == kResultOk && count == static_cast<int32> (kSize);
 }
 
 } // namespace Vst

@@ -6,9 +6,9 @@
 // splits the run at its frame: the frames before it run with the transport as it was, those
 // from it on with the new one, exactly as a VST 3 host whose blocks were cut there. Events at
 // frame 0 (hosts that send a position with every run) therefore split nothing.
+#include "common/storedrecord.h"
 #include "lv2/hostclock.h"
 #include "lv2/lv2contract.h"
-#include "lv2/storedrecord.h"
 #include "processor/blockrunner.h"
 #include "processor/faderamp.h"
 #include "processor/scopefeed.h"

@@ -4,12 +4,11 @@
 #include <cstring>
 
 namespace chopwright {
-namespace lv2 {
 
-// The processor's stored record, byte for byte as the VST 3 processor writes it (see
-// common/processorstate.h): 22 bytes, little-endian: version (64-bit, 1), Break, SliceSize and
-// GateSize (32-bit floats, VST 3 normalised values: SliceSize 0, 0.5 or 1), bypass (16-bit, 0
-// or 1). Plain C++: the LV2 plug-in carries no SDK.
+// The processor's stored state, as hosts keep it in projects and presets (the VST 3 state, which
+// the controller reads too, and the LV2 state): 22 bytes, little-endian: version (64-bit, 1),
+// Break, SliceSize and GateSize (32-bit floats, normalised values as received: SliceSize 0, 0.5
+// or 1), bypass (16-bit, 0 or 1; any other value reads as 1). Plain C++, for every format.
 struct StoredRecord
 {
 	static constexpr int64_t kVersion = 1;
@@ -72,5 +71,4 @@ private:
 	}
 };
 
-} // namespace lv2
 } // namespace chopwright
