@@ -19,6 +19,9 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+// After gtest: X11 defines names gtest uses.
+#include "common/x11_window.h"
+
 #include <atomic>
 #include <cmath>
 #include <memory>
@@ -106,11 +109,7 @@ private:
 	std::function<void ()> f;
 };
 
-struct Rgb
-{
-	int r, g, b;
-	bool operator== (const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
+using x11test::Rgb;
 
 const Rgb kScopePanel {138, 209, 247};
 // The oscilloscope's panel between its grid lines, in points.
@@ -179,35 +178,14 @@ protected:
 	{
 		return loop.runUntil (
 		    [&] {
-			    while (XPending (display))
-			    {
-				    XEvent e;
-				    XNextEvent (display, &e);
-				    if (e.type == CreateNotify)
-					    child = {e.xcreatewindow.window, e.xcreatewindow.width, e.xcreatewindow.height,
-					             false};
-				    else if (e.type == ConfigureNotify && e.xconfigure.window == child.id)
-					    child.width = e.xconfigure.width, child.height = e.xconfigure.height;
-				    else if (e.type == MapNotify && e.xmap.window == child.id)
-					    child.mapped = true;
-				    else if (e.type == DestroyNotify && e.xdestroywindow.window == child.id)
-					    child = {};
-			    }
-			    return child.mapped && child.width == width && child.height == height;
+			    child.followPending (display);
+			    return child.shows (width, height);
 		    },
 		    5000);
 	}
 
 	// A pixel of the host's window, where the plug-in's window lies at 0, 0.
-	Rgb pixel (int x, int y)
-	{
-		auto image = XGetImage (display, hostWindow, x, y, 1, 1, AllPlanes, ZPixmap);
-		if (!image)
-			return {};
-		auto p = XGetPixel (image, 0, 0);
-		XDestroyImage (image);
-		return {int ((p >> 16) & 0xFF), int ((p >> 8) & 0xFF), int (p & 0xFF)};
-	}
+	Rgb pixel (int x, int y) { return x11test::pixel (display, hostWindow, x, y); }
 	bool waitFor (const std::function<bool ()>& done)
 	{
 		return loop.runUntil ([&] { return xErrors () > 0 || done (); }, 5000) && xErrors () == 0;
@@ -227,13 +205,7 @@ protected:
 		}
 		return count;
 	}
-	void click (int x, int y)
-	{
-		XTestFakeMotionEvent (display, DefaultScreen (display), x, y, CurrentTime);
-		XTestFakeButtonEvent (display, Button1, True, CurrentTime);
-		XTestFakeButtonEvent (display, Button1, False, CurrentTime);
-		XFlush (display);
-	}
+	void click (int x, int y) { x11test::click (display, x, y); }
 	bool hasEdit (ParamID id, double value)
 	{
 		for (auto& e : plugin->componentHandler ().edits ())
@@ -270,12 +242,7 @@ protected:
 	bool attached = false;
 	Display* display = nullptr;
 	Window hostWindow = 0;
-	struct
-	{
-		Window id = 0;
-		int width = 0, height = 0;
-		bool mapped = false;
-	} child;
+	x11test::EmbeddedWindow child;
 };
 
 } // namespace

@@ -15,6 +15,9 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+// After gtest: X11 defines names gtest uses.
+#include "common/x11_window.h"
+
 #include <dlfcn.h>
 #include <poll.h>
 
@@ -29,11 +32,7 @@ namespace lv2 = chopwright::lv2;
 
 namespace {
 
-struct Rgb
-{
-	int r, g, b;
-	bool operator== (const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
+using x11test::Rgb;
 
 // Where the editor draws, in its window at zoom 1: the oscilloscope's panel between grid lines.
 const Rgb kScopePanel {138, 209, 247};
@@ -199,19 +198,7 @@ protected:
 		{
 			if (handle)
 				idleInterface->idle (handle);
-			while (XPending (display))
-			{
-				XEvent e;
-				XNextEvent (display, &e);
-				if (e.type == CreateNotify)
-					child = {e.xcreatewindow.window, e.xcreatewindow.width, e.xcreatewindow.height, false};
-				else if (e.type == ConfigureNotify && e.xconfigure.window == child.id)
-					child.width = e.xconfigure.width, child.height = e.xconfigure.height;
-				else if (e.type == MapNotify && e.xmap.window == child.id)
-					child.mapped = true;
-				else if (e.type == DestroyNotify && e.xdestroywindow.window == child.id)
-					child = {};
-			}
+			child.followPending (display);
 			if (done ())
 				return true;
 			pollfd connection {ConnectionNumber (display), POLLIN, 0};
@@ -221,18 +208,10 @@ protected:
 	}
 	bool waitForWindow ()
 	{
-		return waitFor ([&] { return child.mapped && child.width == 570 && child.height == 666; });
+		return waitFor ([&] { return child.shows (570, 666); });
 	}
 
-	Rgb pixel (int x, int y)
-	{
-		auto image = XGetImage (display, parent, x, y, 1, 1, AllPlanes, ZPixmap);
-		if (!image)
-			return {};
-		auto p = XGetPixel (image, 0, 0);
-		XDestroyImage (image);
-		return {int ((p >> 16) & 0xFF), int ((p >> 8) & 0xFF), int (p & 0xFF)};
-	}
+	Rgb pixel (int x, int y) { return x11test::pixel (display, parent, x, y); }
 	// Pixels of the waveform's bars (blue over the panel's light blue) down the oscilloscope.
 	int barPixels ()
 	{
@@ -244,13 +223,7 @@ protected:
 		}
 		return count;
 	}
-	void click (int x, int y)
-	{
-		XTestFakeMotionEvent (display, DefaultScreen (display), x, y, CurrentTime);
-		XTestFakeButtonEvent (display, Button1, True, CurrentTime);
-		XTestFakeButtonEvent (display, Button1, False, CurrentTime);
-		XFlush (display);
-	}
+	void click (int x, int y) { x11test::click (display, x, y); }
 	bool wrote (uint32_t port, float value)
 	{
 		for (const PortWrite& w : writes)
@@ -274,12 +247,7 @@ protected:
 	std::vector<std::pair<int, int>> sizes;
 	Display* display = nullptr;
 	Window parent = 0;
-	struct
-	{
-		Window id = 0;
-		int width = 0, height = 0;
-		bool mapped = false;
-	} child;
+	x11test::EmbeddedWindow child;
 };
 
 } // namespace
