@@ -35,7 +35,9 @@ public:
 
 private:
 	void onEvent () override { processEvents (); }
-	void onTimer () override { redraw (); }
+	// Also takes events that Xlib read off the connection during a round trip (drawing, property
+	// queries): they wait in its queue, where a readable connection would never announce them.
+	void onTimer () override { processEvents (); }
 	void handleEvent (void* event);
 
 	CFrame* frame;
