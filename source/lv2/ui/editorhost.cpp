@@ -51,6 +51,19 @@ std::optional<ParameterValue> parameterValueOf (uint32_t port, float value)
 	}
 }
 
+namespace {
+
+// One run loop for all of the module's UIs, driven by the idle calls of any of them. The module
+// serves every window and timer from one run loop; a host that opens a second UI before it
+// cleans up the first, and from then on idles only the second, must still reach them all.
+SdkExt::IdleRunLoop& uiRunLoop ()
+{
+	static SdkExt::IdleRunLoop runLoop;
+	return runLoop;
+}
+
+} // namespace
+
 EditorHost::EditorHost (LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Resize* resize,
                         const LV2UI_Touch* touch)
     : write (write), controller (controller), resize (resize), touchFeature (touch)
@@ -103,10 +116,12 @@ void EditorHost::reportSize (int width, int height)
 		resize->ui_resize (resize->handle, width, height);
 }
 
+void EditorHost::idle () { uiRunLoop ().idle (); }
+
 tresult PLUGIN_API EditorHost::queryInterface (const TUID iid, void** obj)
 {
 	if (FUnknownPrivate::iidEqual (iid, Linux::IRunLoop::iid))
-		return runLoop.queryInterface (iid, obj);
+		return uiRunLoop ().queryInterface (iid, obj);
 	QUERY_INTERFACE (iid, obj, Vst::IComponentHandler::iid, Vst::IComponentHandler)
 	QUERY_INTERFACE (iid, obj, IPlugFrame::iid, IPlugFrame)
 	return FObject::queryInterface (iid, obj);

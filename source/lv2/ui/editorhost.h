@@ -39,8 +39,8 @@ public:
 	EditorHost (LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Resize* resize,
 	            const LV2UI_Touch* touch);
 
-	// Serves readable file descriptors and fires the due timers; never blocks.
-	void idle () { runLoop.idle (); }
+	// Serves readable file descriptors and fires the due timers of every open UI; never blocks.
+	void idle ();
 
 	// IComponentHandler: a performed edit writes the port; begin and end are the host's touch.
 	Steinberg::tresult PLUGIN_API beginEdit (Steinberg::Vst::ParamID id) override;
@@ -56,7 +56,7 @@ public:
 	// Tells the host the UI's size, if it offered ui:resize.
 	void reportSize (int width, int height);
 
-	// The plug frame also answers Linux::IRunLoop, with the run loop idle () drives.
+	// The plug frame also answers Linux::IRunLoop: the module's one run loop for LV2 UIs.
 	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID iid, void** obj) override;
 
 	OBJ_METHODS (EditorHost, FObject)
@@ -69,7 +69,6 @@ private:
 	const LV2UI_Controller controller;
 	const LV2UI_Resize* const resize;
 	const LV2UI_Touch* const touchFeature;
-	Steinberg::SdkExt::IdleRunLoop runLoop;
 };
 
 } // namespace lv2

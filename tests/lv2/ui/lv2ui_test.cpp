@@ -297,6 +297,11 @@ TEST_F (Lv2UiTest, OpensAndClosesAgainAndAgain)
 		ASSERT_TRUE (waitForWindow ()) << "round " << round;
 		setPort (lv2::kBreak, static_cast<float> (round % 2));
 		sendLevels (-50, 1000, 1000);
+		// Every window answers: a click on Break writes the other value.
+		writes.clear ();
+		click (kBreakX, kBreakY);
+		ASSERT_TRUE (waitFor ([&] { return wrote (lv2::kBreak, round % 2 ? 0.f : 1.f); }))
+		    << "a click on Break wrote nothing, round " << round;
 		const Window window = child.id;
 		close ();
 		ASSERT_TRUE (waitFor ([&] { return child.id == 0; }))
