@@ -1,6 +1,7 @@
 #include "x11_input.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 #include <cstdio>
@@ -36,18 +37,19 @@ bool search (Display* d, Window w, int width, int height, int& screenX, int& scr
 	unsigned count = 0;
 	if (!XQueryTree (d, w, &root, &parent, &children, &count))
 		return false;
+	// The deepest such window: a host may embed windows of its own (JUCE's LV2 hosting does)
+	// between its top window and the plug-in's.
 	bool found = false;
 	for (unsigned i = 0; i < count && !found; ++i)
 	{
+		found = search (d, children[i], width, height, screenX, screenY);
 		XWindowAttributes a;
-		if (XGetWindowAttributes (d, children[i], &a) && a.map_state == IsViewable && a.width == width &&
-		    a.height == height && isEmbedded (d, children[i]))
+		if (!found && XGetWindowAttributes (d, children[i], &a) && a.map_state == IsViewable &&
+		    a.width == width && a.height == height && isEmbedded (d, children[i]))
 		{
 			Window ignored;
 			found = XTranslateCoordinates (d, children[i], root, 0, 0, &screenX, &screenY, &ignored);
 		}
-		else
-			found = search (d, children[i], width, height, screenX, screenY);
 	}
 	if (children)
 		XFree (children);
@@ -77,6 +79,20 @@ bool findEmbeddedWindow (unsigned long top, int width, int height, int& screenX,
 {
 	Display* d = display ();
 	return d && search (d, top, width, height, screenX, screenY);
+}
+
+bool showsColour (int screenX, int screenY, int red, int green, int blue)
+{
+	Display* d = display ();
+	if (!d)
+		return false;
+	XImage* image = XGetImage (d, DefaultRootWindow (d), screenX, screenY, 1, 1, AllPlanes, ZPixmap);
+	if (!image)
+		return false;
+	const unsigned long pixel = XGetPixel (image, 0, 0);
+	XDestroyImage (image);
+	return int ((pixel >> 16) & 0xFF) == red && int ((pixel >> 8) & 0xFF) == green &&
+	       int (pixel & 0xFF) == blue;
 }
 
 bool click (int screenX, int screenY)

@@ -10,9 +10,12 @@ namespace x11input {
 void initialise ();
 
 // Whether an embedded window (one that carries _XEMBED_INFO, as the plug-in's does) of width by
-// height pixels is mapped anywhere below `top` (an X window id); if so, where its top-left corner
-// lies on the screen.
+// height pixels is mapped anywhere below `top` (an X window id); if so, where the top-left corner
+// of the deepest one lies on the screen.
 bool findEmbeddedWindow (unsigned long top, int width, int height, int& screenX, int& screenY);
+
+// Whether the screen shows this colour (8-bit red, green, blue) at a point.
+bool showsColour (int screenX, int screenY, int red, int green, int blue);
 
 // A left click at a point of the screen, through XTest; false without a display or XTest.
 bool click (int screenX, int screenY);
