@@ -10,6 +10,9 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+// After gtest: X11 defines names gtest uses.
+#include "common/x11_window.h"
+
 #include <dlfcn.h>
 
 #include <chrono>
@@ -46,14 +49,8 @@ protected:
 
 		display = XOpenDisplay (nullptr);
 		ASSERT_NE (display, nullptr);
-		int event, error, major, minor;
-		ASSERT_TRUE (XTestQueryExtension (display, &event, &error, &major, &minor));
-		hostWindow = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 570, 666, 0, 0, 0);
-		// The children's map and unmap events tell when the server has done what the plug-in
-		// asked for on its own connection.
-		XSelectInput (display, hostWindow, SubstructureNotifyMask);
-		XMapWindow (display, hostWindow);
-		XSync (display, False);
+		hostWindow = x11test::openHostWindow (display, 570, 666);
+		ASSERT_NE (hostWindow, 0u) << "no XTest on the display";
 	}
 
 	void TearDown () override

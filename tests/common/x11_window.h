@@ -57,6 +57,23 @@ inline Rgb pixel (Display* display, Window window, int x, int y)
 	return {int ((p >> 16) & 0xFF), int ((p >> 8) & 0xFF), int (p & 0xFF)};
 }
 
+// A mapped top-level window for the plug-in's window to live in, watched for its children: their
+// create, map, resize and destroy events tell when the server has done what the plug-in asked for
+// on its own connection. 0 when the display has no XTest (the tests click through it).
+inline Window openHostWindow (Display* display, int width, int height)
+{
+	int event, error, major, minor;
+	if (!XTestQueryExtension (display, &event, &error, &major, &minor))
+		return 0;
+	const Window window =
+	    XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, static_cast<unsigned> (width),
+	                         static_cast<unsigned> (height), 0, 0, 0);
+	XSelectInput (display, window, SubstructureNotifyMask);
+	XMapWindow (display, window);
+	XSync (display, False);
+	return window;
+}
+
 // A press and release of the first button at x, y of the screen.
 inline void click (Display* display, int x, int y)
 {

@@ -132,14 +132,8 @@ protected:
 		player = std::make_unique<Player> (*plugin);
 		display = XOpenDisplay (nullptr);
 		ASSERT_NE (display, nullptr);
-		int event, errorBase, major, minor;
-		ASSERT_TRUE (XTestQueryExtension (display, &event, &errorBase, &major, &minor));
-		hostWindow = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 1200, 1340, 0, 0, 0);
-		// The children's create, map and resize events tell when the server has done what the
-		// plug-in asked for on its own connection.
-		XSelectInput (display, hostWindow, SubstructureNotifyMask);
-		XMapWindow (display, hostWindow);
-		XSync (display, False);
+		hostWindow = x11test::openHostWindow (display, 1200, 1340);
+		ASSERT_NE (hostWindow, 0u) << "no XTest on the display";
 	}
 
 	void TearDown () override

@@ -71,14 +71,8 @@ protected:
 
 		display = XOpenDisplay (nullptr);
 		ASSERT_NE (display, nullptr);
-		int event, error, major, minor;
-		ASSERT_TRUE (XTestQueryExtension (display, &event, &error, &major, &minor));
-		parent = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 700, 700, 0, 0, 0);
-		// The child's create, map and destroy events tell when the server has done what the UI asked
-		// for on its own connection.
-		XSelectInput (display, parent, SubstructureNotifyMask);
-		XMapWindow (display, parent);
-		XSync (display, False);
+		parent = x11test::openHostWindow (display, 700, 700);
+		ASSERT_NE (parent, 0u) << "no XTest on the display";
 	}
 
 	void TearDown () override
