@@ -3,6 +3,7 @@
 // A minimal LV2 host for in-process tests: a URID map, and one instance of the plug-in taken
 // from lv2_descriptor with its ports connected to buffers of its own.
 #include "lv2/lv2contract.h"
+#include "urid_map.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/atom/forge.h>
@@ -21,24 +22,6 @@
 extern "C" const LV2_Descriptor* lv2_descriptor (uint32_t index);
 
 namespace lv2test {
-
-struct UridMap
-{
-	std::vector<std::string> uris;
-	LV2_URID_Map map {this, &UridMap::mapUri};
-	LV2_Feature feature {LV2_URID__map, &map};
-
-	static LV2_URID mapUri (LV2_URID_Map_Handle handle, const char* uri)
-	{
-		auto& uris = static_cast<UridMap*> (handle)->uris;
-		for (size_t i = 0; i < uris.size (); ++i)
-			if (uris[i] == uri)
-				return static_cast<LV2_URID> (i + 1);
-		uris.emplace_back (uri);
-		return static_cast<LV2_URID> (uris.size ());
-	}
-	LV2_URID operator() (const char* uri) { return mapUri (this, uri); }
-};
 
 // One time:Position as a host forges it.
 struct PositionEvent

@@ -3,6 +3,7 @@
 // with idle calls and port events, and clicks into it with XTest.
 #include "vstgui/xvfb_server.h"
 
+#include "lv2/urid_map.h"
 #include "lv2contract.h"
 
 #include <gtest/gtest.h>
@@ -124,24 +125,15 @@ protected:
 
 	void open ()
 	{
-		LV2_URID_Map map {this, [] (LV2_URID_Map_Handle h, const char* uri) -> LV2_URID {
-			                  auto& uris = static_cast<Lv2UiTest*> (h)->uris;
-			                  for (size_t i = 0; i < uris.size (); ++i)
-				                  if (uris[i] == uri)
-					                  return static_cast<LV2_URID> (i + 1);
-			                  uris.push_back (uri);
-			                  return static_cast<LV2_URID> (uris.size ());
-		                  }};
-		uridMap = map;
 		resize = {this, [] (LV2UI_Feature_Handle h, int width, int height) {
 			          static_cast<Lv2UiTest*> (h)->sizes.push_back ({width, height});
 			          return 0;
 		          }};
-		const LV2_Feature mapFeature {LV2_URID__map, &uridMap};
 		const LV2_Feature parentFeature {LV2_UI__parent, reinterpret_cast<void*> (parent)};
 		const LV2_Feature resizeFeature {LV2_UI__resize, &resize};
 		const LV2_Feature idleFeature {LV2_UI__idleInterface, nullptr};
-		const LV2_Feature* features[] = {&mapFeature, &parentFeature, &resizeFeature, &idleFeature, nullptr};
+		const LV2_Feature* features[] = {&uridMap.feature, &parentFeature, &resizeFeature, &idleFeature,
+		                                 nullptr};
 		auto write = [] (LV2UI_Controller c, uint32_t port, uint32_t size, uint32_t format,
 		                 const void* buffer) {
 			float value = 0.f;
@@ -170,7 +162,7 @@ protected:
 	// claims to hold `claimedCount`.
 	void sendLevels (int8_t level, uint32_t count, uint32_t claimedCount)
 	{
-		auto urid = [&] (const char* uri) { return uridMap.map (uridMap.handle, uri); };
+		auto& urid = uridMap;
 		const uint32_t padded = (count + 7) & ~7u;
 		LV2_Atom_Object object {{0, urid (LV2_ATOM__Object)}, {0, urid (lv2::kScopeUri)}};
 		const LV2_Atom_Property_Body property {
@@ -232,8 +224,7 @@ protected:
 	void* library = nullptr;
 	const LV2UI_Descriptor* descriptor = nullptr;
 	const LV2UI_Idle_Interface* idleInterface = nullptr;
-	std::vector<std::string> uris;
-	LV2_URID_Map uridMap {};
+	lv2test::UridMap uridMap;
 	LV2UI_Resize resize {};
 	LV2UI_Handle handle = nullptr;
 	LV2UI_Widget widget = nullptr;
